@@ -15,7 +15,9 @@ std::unique_ptr<TSingleInstance> instance;
 bool firstRun = false;
 } // namespace
 
-QWidget* MainWindow() { return display.get(); }
+QWidget* MainWindow() {
+    return display.get();
+}
 
 void HandleHandOver(const QString& argument) {
     qInfo().noquote() << QStringLiteral("Package handed over: %1").arg(argument);

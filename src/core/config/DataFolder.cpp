@@ -41,7 +41,9 @@ const QString& ProgramFolder() {
     return programFolder;
 }
 
-void InitFolders() { SetFolders(DefaultDataFolder(), DefaultProgramFolder()); }
+void InitFolders() {
+    SetFolders(DefaultDataFolder(), DefaultProgramFolder());
+}
 
 void SetFolders(const QString& data, const QString& program) {
     dataFolder = WithSlash(data);

@@ -2,4 +2,6 @@
 
 std::unique_ptr<TDataMine> DataMine;
 
-QString TDataMine::Expand(const QString& text) const { return text; }
+QString TDataMine::Expand(const QString& text) const {
+    return text;
+}

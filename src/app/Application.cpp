@@ -3,14 +3,14 @@
 #include "config/DataFolder.h"
 #include "config/SettingsFile.h"
 #include "platform/SingleInstance.h"
-#include "ui/PlaceholderWindow.h"
+#include "ui/Display.h"
 
 #include <QDebug>
 #include <memory>
 
 namespace {
 // Created in StartUp and, like every program-wide object, kept until the process ends.
-std::unique_ptr<TPlaceholderWindow> display;
+std::unique_ptr<TDisplay> display;
 std::unique_ptr<TSingleInstance> instance;
 bool firstRun = false;
 } // namespace
@@ -34,7 +34,7 @@ void StartUp() {
     Accuracy = static_cast<quint8>(SettingsFile->Read(Setting::accuracy));
 
     // 7. The main window; from now on a second start finds this instance.
-    display = std::make_unique<TPlaceholderWindow>();
+    display = std::make_unique<TDisplay>();
     instance = std::make_unique<TSingleInstance>(TSingleInstance::Name(DataFolder()));
     instance->OnArgument = HandleHandOver;
     if (!instance->Listen())

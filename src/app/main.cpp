@@ -5,6 +5,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
 #include "seams/Messages.h"
+#include "ui/GeneralError.h"
 #include "ui/MessageBoxes.h"
 
 #include <QApplication>
@@ -19,7 +20,7 @@ int main(int argc, char** argv) {
     if (TSingleInstance::HandOver(TSingleInstance::Name(DataFolder()), argument))
         return 0;
 
-    QApplication app(argc, argv);
+    TApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Meterlyn"));
     TMessageBoxes messageBoxes;
     SetMessages(&messageBoxes);

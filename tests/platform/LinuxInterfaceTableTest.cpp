@@ -59,7 +59,8 @@ quint64 LoopbackTransfer(quint64 total) {
 TEST(LinuxInterfaceTable, ListsEveryInterfaceOfTheMachine) {
     TLinuxInterfaceTable table;
     const QList<TInterfaceRow> rows = table.Interfaces();
-    const QStringList names = QDir(QStringLiteral("/sys/class/net")).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System);
+    const QStringList names = QDir(QStringLiteral("/sys/class/net"))
+                                  .entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System);
     EXPECT_EQ(rows.size(), names.size());
     for (const QString& name : names) {
         const quint32 index = SysIndex(name);

@@ -20,14 +20,15 @@ public:
     QList<TAddressRow> Addresses() const override { return addresses; }
 
     // A row with a six-byte address made of `last` (0 gives a row without address).
-    static TInterfaceRow Row(quint32 index, const QString& description, quint8 last,
-                             quint64 in = 0, quint64 out = 0, quint64 speed = 0) {
+    static TInterfaceRow Row(quint32 index, const QString& description, quint8 last, quint64 in = 0,
+                             quint64 out = 0, quint64 speed = 0) {
         TInterfaceRow row;
         row.Index = index;
         row.Description = description;
         row.Speed = speed;
         if (last != 0)
-            row.PhysAddr = QByteArray::fromHex("001A2B3C4D") + QByteArray(1, static_cast<char>(last));
+            row.PhysAddr =
+                QByteArray::fromHex("001A2B3C4D") + QByteArray(1, static_cast<char>(last));
         row.InOctets = in;
         row.OutOctets = out;
         return row;

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QFileInfo>
 #include <QTimer>
 #include <algorithm>
 
@@ -107,7 +108,30 @@ TAdapter* TAdapters::Match(quint32 index) const {
     return nullptr;
 }
 
+bool TAdapters::PerformLogs(const QString& key) {
+    if (!SettingsFile)
+        return true;
+    if (!settingsChecked_) {
+        settingsChecked_ = true;
+        const QFileInfo info(SettingsFile->FileName());
+        const QDateTime time = info.exists() ? info.lastModified() : QDateTime();
+        const qint64 size = info.exists() ? info.size() : -1;
+        if (settingsObject_ != SettingsFile.get() || time != settingsTime_ ||
+            size != settingsSize_) {
+            performLogs_.clear();
+            settingsObject_ = SettingsFile.get();
+            settingsTime_ = time;
+            settingsSize_ = size;
+        }
+    }
+    auto it = performLogs_.constFind(key);
+    if (it == performLogs_.constEnd())
+        it = performLogs_.insert(key, SettingsFile->PerformLogs(key));
+    return *it;
+}
+
 void TAdapters::Tick() {
+    settingsChecked_ = false;
     const QList<TInterfaceRow> rows = GetInterfaceTable();
     for (const TInterfaceRow& row : rows) {
         // By number, so interfaces sharing a key (several without a physical address) keep
@@ -131,7 +155,7 @@ void TAdapters::Tick() {
         const quint64 out = adapter->OutRate(false);
         if (in == 0 && out == 0)
             continue;
-        if (SettingsFile && !SettingsFile->PerformLogs(adapter->PhysicalAddress))
+        if (!PerformLogs(adapter->PhysicalAddress))
             continue;
         if (onTraffic_)
             onTraffic_(adapter->PhysicalAddress, in, out);

@@ -2,6 +2,8 @@
 
 #include "seams/InterfaceTable.h"
 
+#include <QDateTime>
+#include <QHash>
 #include <QString>
 #include <deque>
 #include <functional>
@@ -67,7 +69,15 @@ public:
 
 private:
     TAdapter* Match(quint32 index) const;
+    // The "performlogs" switch of a key. The switches are kept while config.ini stays the
+    // same, so a step costs one look at the file instead of one read per busy adapter.
+    bool PerformLogs(const QString& key);
 
     TrafficHandler onTraffic_;
+    QHash<QString, bool> performLogs_;
+    const void* settingsObject_ = nullptr;
+    QDateTime settingsTime_;
+    qint64 settingsSize_ = -1;
+    bool settingsChecked_ = false; // in this step
     std::unique_ptr<QTimer> timer_;
 };

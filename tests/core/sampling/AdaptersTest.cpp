@@ -4,6 +4,7 @@
 #include "support/ScriptedInterfaceTable.h"
 #include "support/TestSupport.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -22,8 +23,9 @@ protected:
     void TearDown() override { AverageData = 5; }
 
     std::unique_ptr<TAdapters> MakeSampler() {
-        return std::make_unique<TAdapters>(
-            [this](const QString& key, quint64 in, quint64 out) { logged.push_back({key, in, out}); });
+        return std::make_unique<TAdapters>([this](const QString& key, quint64 in, quint64 out) {
+            logged.push_back({key, in, out});
+        });
     }
 
     TestEnvironment env;
@@ -150,7 +152,8 @@ TEST_F(AdaptersTest, LoweringTheAverageShortensTheHistoryAtTheNextSample) {
 TEST_F(AdaptersTest, AnAdapterWithLoggingOffKeepsItsRatesButLogsNothing) {
     env.WriteFile(QStringLiteral("config.ini"), "[performlogs]\n00-1A-2B-3C-4D-5E=0\n");
     SettingsFile = std::make_unique<TSettingsFile>(env.DataPath() + QStringLiteral("config.ini"));
-    table.rows = {Row::Row(2, QStringLiteral("eth0"), 0x5E), Row::Row(3, QStringLiteral("eth1"), 0x5F)};
+    table.rows = {Row::Row(2, QStringLiteral("eth0"), 0x5E),
+                  Row::Row(3, QStringLiteral("eth1"), 0x5F)};
     auto sampler = MakeSampler();
     sampler->Tick();
     table.SetCounters(2, 1000, 0);
@@ -213,4 +216,34 @@ TEST_F(AdaptersTest, AverageDataIsReadWhenTheSamplerIsCreated) {
     SettingsFile = std::make_unique<TSettingsFile>(env.DataPath() + QStringLiteral("config.ini"));
     auto sampler = MakeSampler();
     EXPECT_EQ(AverageData, 3);
+}
+
+TEST_F(AdaptersTest, ASwitchedOffLogIsNoticedAtTheNextStep) {
+    const QString ini = env.DataPath() + QStringLiteral("config.ini");
+    env.WriteFile(QStringLiteral("config.ini"), "[settings]\n");
+    SettingsFile = std::make_unique<TSettingsFile>(ini);
+    table.rows = {Row::Row(2, QStringLiteral("eth0"), 0x5E)};
+    auto sampler = MakeSampler();
+    quint64 counter = 0;
+    auto step = [&] {
+        counter += 100;
+        table.SetCounters(2, counter, 0);
+        sampler->Tick();
+    };
+    step();
+    step();
+    EXPECT_EQ(logged.size(), 1u);
+    SettingsFile->WriteBool(QStringLiteral("performlogs"), QStringLiteral("00-1A-2B-3C-4D-5E"),
+                            false);
+    step();
+    EXPECT_EQ(logged.size(), 1u);
+    // Switched on again: same length, so only the file's time tells.
+    SettingsFile->WriteBool(QStringLiteral("performlogs"), QStringLiteral("00-1A-2B-3C-4D-5E"),
+                            true);
+    QFile file(ini);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    file.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime);
+    file.close();
+    step();
+    EXPECT_EQ(logged.size(), 2u);
 }

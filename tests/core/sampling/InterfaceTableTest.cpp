@@ -39,8 +39,10 @@ TEST(InterfaceTable, IPAddressText) {
 
 TEST(InterfaceTable, AnInterfaceGetsItsLowestAddress) {
     ScriptedInterfaceTable table;
-    table.addresses = {{Address(192, 168, 1, 9), 2}, {Address(10, 0, 0, 7), 3},
-                       {Address(172, 16, 0, 1), 2}, {Address(192, 168, 1, 10), 2}};
+    table.addresses = {{Address(192, 168, 1, 9), 2},
+                       {Address(10, 0, 0, 7), 3},
+                       {Address(172, 16, 0, 1), 2},
+                       {Address(192, 168, 1, 10), 2}};
     EXPECT_EQ(InterfaceIPAddress(2), QStringLiteral("172.16.0.1"));
     EXPECT_EQ(InterfaceIPAddress(3), QStringLiteral("10.0.0.7"));
     EXPECT_EQ(InterfaceIPAddress(4), QString());

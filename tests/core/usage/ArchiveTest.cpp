@@ -16,7 +16,9 @@ namespace {
 const QString kKey = QStringLiteral("00-1A-2B-3C-4D-5E");
 const QString kLog = QStringLiteral("Logs/00-1A-2B-3C-4D-5E.dat");
 
-TDateTime Day(int y, int m, int d) { return EncodeDate(QDate(y, m, d)); }
+TDateTime Day(int y, int m, int d) {
+    return EncodeDate(QDate(y, m, d));
+}
 TDateTime At(int y, int m, int d, int h = 12) {
     return EncodeDateTime(QDateTime(QDate(y, m, d), QTime(h, 30)));
 }
@@ -216,7 +218,8 @@ TEST_F(ArchiveTest, MonthTotalsFollowTheFirstDayOfTheUsageMonth) {
         env.WriteFile(kLog, DailyRecords(QDate(2026, 1, 1), c.now));
         env.WriteFile(QStringLiteral("config.ini"),
                       QStringLiteral("[settings]\nmonthoffset=%1\n").arg(c.offset).toUtf8());
-        SettingsFile = std::make_unique<TSettingsFile>(env.DataPath() + QStringLiteral("config.ini"));
+        SettingsFile =
+            std::make_unique<TSettingsFile>(env.DataPath() + QStringLiteral("config.ini"));
         TArchives archives;
         TArchive* log = archives.Find(kKey);
         archives.ReloadPeriodSettings();
@@ -329,8 +332,9 @@ TEST_F(ArchiveTest, AnotherDamagedLogDoesNotReplaceTheFirstCopy) {
 
 TEST_F(ArchiveTest, ForeignFilesNeverCrash) {
     // Odd lengths, out-of-order and extreme dates: every total still answers.
-    const double dates[] = {Day(2026, 12, 11), -1e9, 1e15, -693594, 2958466, Day(1990, 1, 1),
-                            Day(2026, 12, 11) + 0.5, 0, -0.0, Day(2030, 1, 1)};
+    const double dates[] = {
+        Day(2026, 12, 11),       -1e9, 1e15, -693594,        2958466, Day(1990, 1, 1),
+        Day(2026, 12, 11) + 0.5, 0,    -0.0, Day(2030, 1, 1)};
     QByteArray bytes;
     for (double d : dates)
         bytes += Record(d, ~0ull, ~0ull);

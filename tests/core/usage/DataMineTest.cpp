@@ -36,7 +36,8 @@ protected:
 
     void Settings(const QByteArray& ini) {
         env.WriteFile(QStringLiteral("config.ini"), ini);
-        SettingsFile = std::make_unique<TSettingsFile>(env.DataPath() + QStringLiteral("config.ini"));
+        SettingsFile =
+            std::make_unique<TSettingsFile>(env.DataPath() + QStringLiteral("config.ini"));
     }
     QString Setting(const char* name) const {
         return SettingsFile->ReadString(QStringLiteral("settings"), QLatin1String(name),
@@ -63,7 +64,8 @@ TEST_F(DataMineTest, ExpandsDataItems) {
         QString expected;
     };
     const Case cases[] = {
-        {2, 1536, QStringLiteral("Down: %Adapter:KBInPerSec% KB/s"), QStringLiteral("Down: 1.50 KB/s")},
+        {2, 1536, QStringLiteral("Down: %Adapter:KBInPerSec% KB/s"),
+         QStringLiteral("Down: 1.50 KB/s")},
         {0, 1792, QStringLiteral("%Adapter:KBInPerSec%"), QStringLiteral("2")},
         {2, 131072, QStringLiteral("%Adapter:MbitInPerSec%"), QStringLiteral("1.00")},
         {2, 131072, QStringLiteral("%Adapter:KbitInPerSec%"), QStringLiteral("1024.00")},
@@ -106,9 +108,12 @@ TEST_F(DataMineTest, SinceRebootFiguresKeepSixtyFourBits) {
     const quint64 three = 3ull << 30;
     table.SetCounters(2, three, three);
     DataMine = std::make_unique<TDataMine>();
-    EXPECT_EQ(DataMine->Expand(QStringLiteral("%Adapter:GBBothSinceReboot%")), QStringLiteral("6.00"));
-    EXPECT_EQ(DataMine->Expand(QStringLiteral("%Adapter:MBInSinceReboot%")), QStringLiteral("3072.00"));
-    EXPECT_EQ(DataMine->Expand(QStringLiteral("%Adapter:TBOutSinceReboot%")), QStringLiteral("0.00"));
+    EXPECT_EQ(DataMine->Expand(QStringLiteral("%Adapter:GBBothSinceReboot%")),
+              QStringLiteral("6.00"));
+    EXPECT_EQ(DataMine->Expand(QStringLiteral("%Adapter:MBInSinceReboot%")),
+              QStringLiteral("3072.00"));
+    EXPECT_EQ(DataMine->Expand(QStringLiteral("%Adapter:TBOutSinceReboot%")),
+              QStringLiteral("0.00"));
 }
 
 TEST_F(DataMineTest, WithoutAWatchedAdapterArchiveItemsAreNotAvailable) {
@@ -125,11 +130,13 @@ TEST_F(DataMineTest, WithoutAWatchedAdapterArchiveItemsAreNotAvailable) {
 TEST_F(DataMineTest, ArchiveItemsShowTheWatchedAdaptersTotals) {
     DataMine = std::make_unique<TDataMine>();
     GiveRates(*DataMine, 3 * 1048576, 1048576); // logged by the second tick
-    EXPECT_EQ(DataMine->Expand(QStringLiteral("%Archive:MBInToday%/%Archive:MBOutToday%/"
-                                              "%Archive:MBBothThisHour%/%Archive:GBBothThisMonth%")),
-              QStringLiteral("3.00/1.00/4.00/0.00"));
+    EXPECT_EQ(
+        DataMine->Expand(QStringLiteral("%Archive:MBInToday%/%Archive:MBOutToday%/"
+                                        "%Archive:MBBothThisHour%/%Archive:GBBothThisMonth%")),
+        QStringLiteral("3.00/1.00/4.00/0.00"));
     Accuracy = 6;
-    EXPECT_EQ(DataMine->Expand(QStringLiteral("%Archive:TBInThisYear%")), QStringLiteral("0.000003"));
+    EXPECT_EQ(DataMine->Expand(QStringLiteral("%Archive:TBInThisYear%")),
+              QStringLiteral("0.000003"));
     EXPECT_EQ(DataMine->Expand(QStringLiteral("%Archive:MBInThisYear%")),
               QStringLiteral("%Archive:MBInThisYear")); // not an item
     EXPECT_TRUE(QFileInfo::exists(env.DataPath() + QStringLiteral("Logs/") + kEth + ".dat"));
@@ -155,12 +162,12 @@ TEST_F(DataMineTest, ExpandSurvivesAnyText) {
     EXPECT_EQ(DataMine->Expand(percents), QString());
     // A long token: only its first 255 characters form the source, and one more character
     // goes as its closing sign.
-    const QString longArchive = QStringLiteral("%Archive:") + QString(300, QLatin1Char('x')) +
-                                QStringLiteral("%tail");
+    const QString longArchive =
+        QStringLiteral("%Archive:") + QString(300, QLatin1Char('x')) + QStringLiteral("%tail");
     DataMine->ActiveAdapter = nullptr;
-    EXPECT_EQ(DataMine->Expand(longArchive),
-              QStringLiteral("N/A") + QString(300 - 247 - 1, QLatin1Char('x')) +
-                  QStringLiteral("%tail"));
+    EXPECT_EQ(DataMine->Expand(longArchive), QStringLiteral("N/A") +
+                                                 QString(300 - 247 - 1, QLatin1Char('x')) +
+                                                 QStringLiteral("%tail"));
     QString binary;
     for (int i = 0; i < 5000; ++i)
         binary += QChar(static_cast<char16_t>((i * 7919) % 0xD800));
@@ -172,7 +179,8 @@ TEST_F(DataMineTest, ListAdaptersGivesOneLinePerAdapter) {
     DataMine = std::make_unique<TDataMine>();
     QStringList lines{QStringLiteral("old")};
     EXPECT_EQ(DataMine->ListAdapters(&lines), 0);
-    EXPECT_EQ(lines, QStringList({QStringLiteral("eth0 @") + kEth, QStringLiteral("lo @") + kZero}));
+    EXPECT_EQ(lines,
+              QStringList({QStringLiteral("eth0 @") + kEth, QStringLiteral("lo @") + kZero}));
     DataMine->SelectAdapter(kZero);
     EXPECT_EQ(DataMine->ListAdapters(&lines), 1);
     EXPECT_EQ(DataMine->ListAdapters(nullptr), 0);

@@ -12,6 +12,17 @@
 namespace {
 const QString kZeroAddress = QStringLiteral("00-00-00-00-00-00");
 constexpr int kStepIntervalMs = 1000;
+
+// Drops blanks and control characters from both ends.
+QString TrimmedText(const QString& text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin].unicode() <= ' ')
+        ++begin;
+    while (end > begin && text[end - 1].unicode() <= ' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
 } // namespace
 
 TAdapter::TAdapter(quint32 index) : Index(index) {
@@ -31,7 +42,7 @@ void TAdapter::Take(const TInterfaceRow& row) {
     LastIn = row.InOctets;
     LastOut = row.OutOctets;
     PhysicalAddress = ShortText(PhysicalAddressText(row.PhysAddr));
-    Description = ShortText(row.Description).trimmed();
+    Description = TrimmedText(ShortText(row.Description));
     Speed = row.Speed;
 }
 

@@ -35,7 +35,7 @@ protected:
 } // namespace
 
 TEST_F(AdaptersTest, EnumeratesEveryInterfaceInTableOrder) {
-    table.rows = {Row::Row(7, QStringLiteral("  eth0 \t"), 0x5E, 100, 50, 100000000),
+    table.rows = {Row::Row(7, QStringLiteral("  eth0 \t\x01"), 0x5E, 100, 50, 100000000),
                   Row::Row(1, QStringLiteral("lo"), 0)};
     table.addresses = {{0x0100007F, 1}};
     auto sampler = MakeSampler();

@@ -180,3 +180,32 @@ void BM_TickScriptedNoSettings(benchmark::State& state) {
 }
 BENCHMARK(BM_TickScriptedNoSettings)->Arg(64);
 } // namespace
+
+namespace {
+// Texts no theme should hold, to show the expansion stays linear in the text's length.
+void BM_ExpandHostileText(benchmark::State& state) {
+    Setup setup;
+    setup.Rows(4);
+    DataMine = std::make_unique<TDataMine>();
+    const int n = static_cast<int>(state.range(0));
+    QString text;
+    switch (state.range(1)) {
+    case 0: // a lone "%" before a long text
+        text = QStringLiteral("%") + QString(n, QLatin1Char('a'));
+        break;
+    case 1: // nothing but "%"
+        text = QString(n, QLatin1Char('%'));
+        break;
+    default: // many unknown items of 200 characters
+        while (text.size() < n)
+            text += QStringLiteral("%Adapter:") + QString(200, QLatin1Char('z'));
+        break;
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(DataMine->Expand(text));
+    state.SetComplexityN(n);
+}
+BENCHMARK(BM_ExpandHostileText)
+    ->ArgsProduct({{10000, 100000, 1000000}, {0, 1, 2}})
+    ->Unit(benchmark::kMicrosecond);
+} // namespace

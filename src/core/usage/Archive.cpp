@@ -103,6 +103,9 @@ void TArchive::Load(const QString& path) {
     const QString fileName = path.isEmpty() ? FileName() : path;
     QFile file(fileName);
     if (!file.exists()) {
+        // Only the log's own file is created when missing; another path is never made.
+        if (!path.isEmpty() && path != FileName())
+            throw EArchiveError(QStringLiteral("The log file '%1' does not exist.").arg(fileName));
         if (!file.open(QIODevice::WriteOnly))
             throw EArchiveError(
                 QStringLiteral("The log file '%1' could not be created.").arg(fileName));

@@ -328,7 +328,7 @@ QString TDataMine::Expand(const QString& text) const {
             ++close;
         const QStringView source = all.mid(open + 1, close - open - 1);
         QString value;
-        const bool known = Lookup(source, value);
+        const bool known = !source.isEmpty() && Lookup(source, value);
         if (source.isEmpty() || (known && value != source)) {
             result += value;
             pos = std::min(n, open + 1 + source.size() + 1);

@@ -155,6 +155,8 @@ TEST_F(ArchiveTest, ImportOfAMissingFileIsRefusedAndLeavesTheLogAlone) {
     EXPECT_THROW(log.Import(env.DataPath()), EArchiveError); // a folder
     EXPECT_EQ(log.Count(), 3);
     EXPECT_EQ(env.ReadFile(kLog), bytes);
+    EXPECT_THROW(log.Load(missing), EArchiveError);
+    EXPECT_EQ(log.Count(), 3);
     EXPECT_FALSE(QFileInfo::exists(missing));
 }
 

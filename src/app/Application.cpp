@@ -2,8 +2,10 @@
 
 #include "config/DataFolder.h"
 #include "config/SettingsFile.h"
+#include "platform/LinuxInterfaceTable.h"
 #include "platform/SingleInstance.h"
 #include "ui/Display.h"
+#include "usage/DataMine.h"
 
 #include <QDebug>
 #include <memory>
@@ -12,6 +14,7 @@ namespace {
 // Created in StartUp and, like every program-wide object, kept until the process ends.
 std::unique_ptr<TDisplay> display;
 std::unique_ptr<TSingleInstance> instance;
+TLinuxInterfaceTable interfaceTable;
 bool firstRun = false;
 } // namespace
 
@@ -33,6 +36,11 @@ void StartUp() {
     // 3. Program-wide settings.
     Accuracy = static_cast<quint8>(SettingsFile->Read(Setting::accuracy));
 
+    // 5. The data mine: log migrations, the sampler on this machine's interfaces, the watched
+    // adapter.
+    SetInterfaceTable(&interfaceTable);
+    DataMine = std::make_unique<TDataMine>();
+
     // 7. The main window; from now on a second start finds this instance.
     display = std::make_unique<TDisplay>();
     instance = std::make_unique<TSingleInstance>(TSingleInstance::Name(DataFolder()));
@@ -47,6 +55,8 @@ void ShutDown() {
         if (display)
             display->hide();
         instance.reset();
+        if (DataMine)
+            DataMine->Archives->SaveAll();
         SettingsFile.reset();
     } catch (...) {
     }

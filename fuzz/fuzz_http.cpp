@@ -24,9 +24,12 @@ struct Outcome {
     bool closed = false;
 };
 
-static bool Terminal(Event event) { return event != Event::None && event != Event::Progress; }
+static bool Terminal(Event event) {
+    return event != Event::None && event != Event::Progress;
+}
 
-static Outcome Run(THTTPResponseParser& parser, const QByteArray& response, const std::vector<qsizetype>& cuts) {
+static Outcome Run(THTTPResponseParser& parser, const QByteArray& response,
+                   const std::vector<qsizetype>& cuts) {
     Outcome outcome;
     qsizetype start = 0;
     std::vector<qsizetype> ends = cuts;
@@ -35,15 +38,17 @@ static Outcome Run(THTTPResponseParser& parser, const QByteArray& response, cons
         const QByteArrayView piece = QByteArrayView(response).sliced(start, end - start);
         start = end;
         const THTTPResponseParser::Step step = parser.Feed(piece);
-        Check(step.body.empty() || (step.body.data() >= piece.data() &&
-                                    step.body.data() + step.body.size() <= piece.data() + piece.size()),
+        Check(step.body.empty() ||
+                  (step.body.data() >= piece.data() &&
+                   step.body.data() + step.body.size() <= piece.data() + piece.size()),
               "body outside the piece fed");
         outcome.body += step.body.toByteArray();
         if (Terminal(step.event)) {
             Check(!Terminal(outcome.last), "two endings");
             outcome.last = step.event;
         }
-        Check(parser.Header().size() <= THTTPResponseParser::MaxHeaderSize + 4, "header grew past its limit");
+        Check(parser.Header().size() <= THTTPResponseParser::MaxHeaderSize + 4,
+              "header grew past its limit");
     }
     const Event close = parser.Close();
     if (Terminal(close)) {

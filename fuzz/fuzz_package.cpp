@@ -36,8 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (refused) {
         Check(!QFileInfo::exists(target), "a refused package created its folder");
     } else {
-        const QFileInfoList entries =
-            QDir(target).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        const QFileInfoList entries = QDir(target).entryInfoList(
+            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
         qint64 total = 0;
         for (const QFileInfo& entry : entries) {
             Check(entry.isFile() && !entry.isSymLink(), "something other than a plain file");
@@ -46,9 +46,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(total <= qint64(size) * 1032, "more output than deflate can produce");
     }
     // Nothing may appear beside the target.
-    const QStringList top = QDir(root.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    const QStringList top =
+        QDir(root.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QString& name : top)
-        Check(name == QLatin1String("in.dtp") || name == QLatin1String("a"), "a file outside the target");
+        Check(name == QLatin1String("in.dtp") || name == QLatin1String("a"),
+              "a file outside the target");
     QDir(root.path() + QStringLiteral("/a")).removeRecursively();
     return 0;
 }

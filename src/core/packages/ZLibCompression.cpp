@@ -117,7 +117,8 @@ public:
         qint64 produced = 0;
         for (;;) {
             if (position_ == filled_ && !Fill())
-                throw EPackageError(Damaged(path_, QStringLiteral("it ends inside \"%1\"").arg(name)));
+                throw EPackageError(
+                    Damaged(path_, QStringLiteral("it ends inside \"%1\"").arg(name)));
             z->next_in = reinterpret_cast<Bytef*>(buffer_.data() + position_);
             z->avail_in = static_cast<uInt>(filled_ - position_);
             z->next_out = reinterpret_cast<Bytef*>(output.data());
@@ -132,7 +133,8 @@ public:
             const qsizetype have = output.size() - z->avail_out;
             if (produced + have > size)
                 throw EPackageError(Damaged(
-                    path_, QStringLiteral("\"%1\" holds more than its %2 bytes").arg(name).arg(size)));
+                    path_,
+                    QStringLiteral("\"%1\" holds more than its %2 bytes").arg(name).arg(size)));
             if (out && have > 0 && out->write(output.data(), have) != have)
                 throw EPackageError(QStringLiteral("The file \"%1\" could not be written: %2.")
                                         .arg(name, out->errorString()));
@@ -141,8 +143,10 @@ public:
                 break;
         }
         if (produced != size)
-            throw EPackageError(Damaged(
-                path_, QStringLiteral("\"%1\" holds %2 bytes instead of %3").arg(name).arg(produced).arg(size)));
+            throw EPackageError(Damaged(path_, QStringLiteral("\"%1\" holds %2 bytes instead of %3")
+                                                   .arg(name)
+                                                   .arg(produced)
+                                                   .arg(size)));
     }
 
 private:
@@ -185,23 +189,27 @@ void Unpack(const QString& packagePath, const QString* folder) {
     if (count <= 0)
         return;
     if (count > reader.Remaining() / SmallestMember)
-        throw EPackageError(Damaged(
-            packagePath, QStringLiteral("it promises %1 files but is too short for them").arg(count)));
+        throw EPackageError(
+            Damaged(packagePath,
+                    QStringLiteral("it promises %1 files but is too short for them").arg(count)));
     for (qint32 i = 0; i < count; ++i) {
         const qint32 length = reader.ReadInt32();
         if (length < 0 || length > reader.Remaining() || length > MaxNameLength)
             throw EPackageError(
-                Damaged(packagePath, QStringLiteral("file %1 has a name length of %2").arg(i + 1).arg(length)));
+                Damaged(packagePath,
+                        QStringLiteral("file %1 has a name length of %2").arg(i + 1).arg(length)));
         const QString name = TZLibCompression::DecodeName(reader.ReadBytes(length));
         const QString problem = TZLibCompression::NameProblem(name);
         if (!problem.isEmpty())
             throw EPackageError(
-                QStringLiteral("The theme package \"%1\" holds the file name \"%2\", which is refused: %3.")
+                QStringLiteral(
+                    "The theme package \"%1\" holds the file name \"%2\", which is refused: %3.")
                     .arg(QFileInfo(packagePath).fileName(), name, problem));
         const qint32 size = reader.ReadInt32();
         if (size < 0 || size > reader.Remaining() * MaxDeflateRatio)
-            throw EPackageError(
-                Damaged(packagePath, QStringLiteral("\"%1\" has an impossible size of %2 bytes").arg(name).arg(size)));
+            throw EPackageError(Damaged(
+                packagePath,
+                QStringLiteral("\"%1\" has an impossible size of %2 bytes").arg(name).arg(size)));
         if (!folder) {
             reader.Inflate(size, nullptr, name);
             continue;
@@ -299,14 +307,16 @@ void TZLibCompression::CompressFiles(const QStringList& files, const QString& pa
         }
         // The size field is already written; a file that changed meanwhile would break it.
         if (total != size)
-            throw EPackageError(QStringLiteral("The file \"%1\" changed while it was packed.").arg(path));
+            throw EPackageError(
+                QStringLiteral("The file \"%1\" changed while it was packed.").arg(path));
     }
     if (!package.commit())
         throw EPackageError(QStringLiteral("The theme package \"%1\" could not be written: %2.")
                                 .arg(packagePath, package.errorString()));
 }
 
-void TZLibCompression::DecompressFiles(const QString& packagePath, const QString& targetFolder) const {
+void TZLibCompression::DecompressFiles(const QString& packagePath,
+                                       const QString& targetFolder) const {
     Unpack(packagePath, nullptr);
     QString folder = targetFolder;
     if (!folder.endsWith(QLatin1Char('/')))

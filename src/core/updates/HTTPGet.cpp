@@ -102,7 +102,9 @@ bool THTTPGet::Active() const {
     return destination_ || socket_->state() != QAbstractSocket::UnconnectedState;
 }
 
-quint8 THTTPGet::ProgressPercent() const { return destination_ ? parser_.Percent() : 100; }
+quint8 THTTPGet::ProgressPercent() const {
+    return destination_ ? parser_.Percent() : 100;
+}
 
 template <typename... Args>
 bool THTTPGet::Call(const std::function<void(THTTPGet*, Args...)>& callback, Args... args) {
@@ -141,7 +143,8 @@ void THTTPGet::ReadyRead() {
             return;
     }
     // Nothing is being written: whatever else arrives is not wanted.
-    socket_->readAll();
+    if (socket_->isOpen())
+        received_ += socket_->readAll().size();
 }
 
 bool THTTPGet::Handle(THTTPResponseParser::Event event) {

@@ -46,7 +46,9 @@ bool ParseLength(const QString& text, qint32& length) {
 
 } // namespace
 
-void THTTPResponseParser::Reset() { *this = THTTPResponseParser(); }
+void THTTPResponseParser::Reset() {
+    *this = THTTPResponseParser();
+}
 
 THTTPResponseParser::Step THTTPResponseParser::Feed(QByteArrayView data) {
     if (finished_)
@@ -86,7 +88,8 @@ THTTPResponseParser::Step THTTPResponseParser::EndHeader(QByteArrayView body) {
 
 THTTPResponseParser::Step THTTPResponseParser::TakeBody(QByteArrayView body) {
     // Bytes past the announced length are not part of this response.
-    const qsizetype take = static_cast<qsizetype>(std::min<qint64>(body.size(), expected_ - stored_));
+    const qsizetype take =
+        static_cast<qsizetype>(std::min<qint64>(body.size(), expected_ - stored_));
     stored_ += take;
     if (stored_ >= expected_) {
         finished_ = true;

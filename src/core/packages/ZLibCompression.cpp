@@ -87,7 +87,7 @@ private:
 // start exactly where the previous one ended whatever the inflater saw of the buffer.
 class PackageReader {
 public:
-    PackageReader(const QString& path) : path_(path), file_(path) {
+    explicit PackageReader(const QString& path) : path_(path), file_(path) {
         if (!file_.open(QIODevice::ReadOnly))
             throw EPackageError(QStringLiteral("The theme package \"%1\" could not be opened: %2.")
                                     .arg(path, file_.errorString()));

@@ -265,6 +265,14 @@ TEST_F(HTTPGetTest, ARefusedConnectionFailsWithCode0) {
     EXPECT_FALSE(QFile::exists(Target()));
     EXPECT_FALSE(get.Active());
     EXPECT_EQ(get.ProgressPercent(), 100);
+
+    // No host at all fails the same way, after Download returned.
+    Recorder again(get);
+    get.Download(QStringLiteral("/no-host"), Target(), port);
+    EXPECT_EQ(again.events, "");
+    ASSERT_TRUE(WaitFor([&] { return again.Has("fail"); }));
+    EXPECT_EQ(again.events, "fail 0;");
+    EXPECT_FALSE(get.Active());
 }
 
 TEST_F(HTTPGetTest, AnOversizeHeaderFailsWithCode0) {

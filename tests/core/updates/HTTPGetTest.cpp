@@ -85,7 +85,8 @@ struct Recorder {
 
 class HTTPGetTest : public ::testing::Test {
 protected:
-    HTTPGetTest() { EnsureApplication(); }
+    // Before any member: sockets need the application's event dispatcher.
+    static void SetUpTestSuite() { EnsureApplication(); }
     QString Target() const { return dir.path() + QStringLiteral("/meterlyn.xml"); }
     QByteArray Stored() const {
         QFile file(Target());

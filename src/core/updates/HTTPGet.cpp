@@ -203,11 +203,16 @@ void THTTPGet::SocketError(int error) {
         return;
     if (starting_) {
         // Reported from inside Download: the caller hears of it only after Download returned.
-        QTimer::singleShot(0, socket_.get(), [this, generation = generation_, error] {
-            HandlerScope scope(alive_, depth_);
-            if (generation == generation_)
-                SocketError(error);
-        });
+        // The client may be gone by then while its socket still waits for deletion.
+        QTimer::singleShot(
+            0, socket_.get(),
+            [this, alive = std::weak_ptr<bool>(alive_), generation = generation_, error] {
+                if (alive.expired())
+                    return;
+                HandlerScope scope(alive_, depth_);
+                if (generation == generation_)
+                    SocketError(error);
+            });
         return;
     }
     if (!destination_) {

@@ -270,15 +270,26 @@ TEST_F(ZLibCompressionTest, AFailedPackLeavesTheOldPackageAndNoScratchFile) {
     EXPECT_THROW(zlib.DecompressFiles(Path("no-such.dtp"), Path("out")), EPackageError);
 }
 
-// Packages the fuzzer once found troublesome: each is refused cleanly or unpacks inside the
-// target, and never writes beside it.
-TEST_F(ZLibCompressionTest, ReplaysFuzzFindings) {
+// The fuzzer's corpus (and any input that once broke the reader): each package is refused
+// before anything is written, or unpacks plain files inside the target and nowhere else.
+TEST_F(ZLibCompressionTest, ReplaysTheFuzzCorpus) {
     const QDir folder(TestDataPath(QStringLiteral("packages/fuzz")));
-    const QStringList findings = folder.entryList(QDir::Files);
-    for (const QString& name : findings) {
+    const QStringList inputs = folder.entryList(QDir::Files);
+    ASSERT_FALSE(inputs.isEmpty());
+    int accepted = 0;
+    for (const QString& name : inputs) {
         QDir(Path("out")).removeRecursively();
-        Unpack(ReadAll(folder.filePath(name)));
-        EXPECT_EQ(Entries(dir.path()).size(), QFileInfo::exists(Path("out")) ? 2 : 1)
-            << name.toStdString();
+        const QString error = Unpack(ReadAll(folder.filePath(name)));
+        if (error.isEmpty()) {
+            ++accepted;
+            for (const QFileInfo& entry :
+                 QDir(Path("out"))
+                     .entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+                EXPECT_TRUE(entry.isFile()) << name.toStdString();
+        } else {
+            EXPECT_FALSE(QFileInfo::exists(Path("out"))) << name.toStdString();
+        }
+        EXPECT_EQ(Entries(dir.path()).size(), error.isEmpty() ? 2 : 1) << name.toStdString();
     }
+    EXPECT_GT(accepted, 0); // the corpus holds good packages too
 }

@@ -130,21 +130,21 @@ void THTTPGet::Connected() {
 void THTTPGet::ReadyRead() {
     while (destination_) {
         const QByteArray chunk = socket_->read(ReceiveSize);
-        if (chunk.isEmpty())
-            return;
-        received_ += chunk.size();
-        const THTTPResponseParser::Step step = parser_.Feed(chunk);
-        if (!step.body.isEmpty() &&
-            destination_->write(step.body.data(), step.body.size()) != step.body.size()) {
-            Fail(0);
-            return;
-        }
-        if (!Handle(step.event))
+        if (chunk.isEmpty() || !Receive(chunk))
             return;
     }
     // Nothing is being written: whatever else arrives is not wanted.
     if (socket_->isOpen())
         received_ += socket_->readAll().size();
+}
+
+bool THTTPGet::Receive(const QByteArray& bytes) {
+    received_ += bytes.size();
+    const THTTPResponseParser::Step step = parser_.Feed(bytes);
+    if (!step.body.isEmpty() &&
+        destination_->write(step.body.data(), step.body.size()) != step.body.size())
+        return Fail(0);
+    return Handle(step.event);
 }
 
 bool THTTPGet::Handle(THTTPResponseParser::Event event) {
@@ -180,17 +180,8 @@ void THTTPGet::Disconnected() {
     if (destination_) {
         // Bytes that came with the close still belong to the response.
         const QByteArray rest = socket_->readAll();
-        if (!rest.isEmpty()) {
-            received_ += rest.size();
-            const THTTPResponseParser::Step step = parser_.Feed(rest);
-            if (!step.body.isEmpty() &&
-                destination_->write(step.body.data(), step.body.size()) != step.body.size()) {
-                Fail(0);
-                return;
-            }
-            if (!Handle(step.event))
-                return;
-        }
+        if (!rest.isEmpty() && !Receive(rest))
+            return;
     }
     if (destination_ && !Handle(parser_.Close()))
         return;

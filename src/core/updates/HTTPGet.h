@@ -59,6 +59,8 @@ private:
     void ReadyRead();
     void Disconnected();
     void SocketError(int error);
+    // Parses and stores received bytes, then acts on what they completed.
+    bool Receive(const QByteArray& bytes);
     // Act on a parser event; false when a callback ended this download or destroyed this object.
     bool Handle(THTTPResponseParser::Event event);
     bool Fail(int code);

@@ -280,8 +280,10 @@ void TZLibCompression::CompressFiles(const QStringList& files, const QString& pa
     WriteInt32(package, static_cast<qint32>(files.size()));
     QByteArray buffer(ChunkSize, Qt::Uninitialized);
     for (const QString& path : files) {
+        if (QFileInfo(path).isDir())
+            throw EPackageError(QStringLiteral("\"%1\" is a folder, not a file.").arg(path));
         QFile in(path);
-        if (QFileInfo(path).isDir() || !in.open(QIODevice::ReadOnly))
+        if (!in.open(QIODevice::ReadOnly))
             throw EPackageError(QStringLiteral("The file \"%1\" could not be read: %2.")
                                     .arg(path, in.errorString()));
         const qint64 size = in.size();

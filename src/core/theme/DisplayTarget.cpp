@@ -1,0 +1,12 @@
+#include "theme/DisplayTarget.h"
+
+namespace {
+IDisplayTarget* target = nullptr;
+}
+
+IDisplayTarget* DisplayTarget() {
+    return target;
+}
+void SetDisplayTarget(IDisplayTarget* displayTarget) {
+    target = displayTarget;
+}

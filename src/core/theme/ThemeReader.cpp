@@ -51,9 +51,13 @@ TThemeDocumentPtr LoadThemeDocument(const QString& fileName) {
 }
 
 QByteArray ThemeDocumentText(const TThemeDocument& document) {
+    // Raw output keeps the white space read from the file as the layout. White space between
+    // top-level nodes is not kept by the parser, so each of them gets a line of its own.
     std::ostringstream out;
-    // Raw output: the white space kept from the file is the layout.
-    document.Xml.save(out, "\t", pugi::format_raw, pugi::encoding_utf8);
+    for (pugi::xml_node node = document.Xml.first_child(); node; node = node.next_sibling()) {
+        node.print(out, "\t", pugi::format_raw, pugi::encoding_utf8);
+        out << '\n';
+    }
     const std::string text = out.str();
     return QByteArray(text.data(), qsizetype(text.size()));
 }

@@ -119,8 +119,6 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Meterlyn"));
-    // Again now that the application knows where the program file lies (the default themes).
-    InitFolders();
     TMessageBoxes messageBoxes;
     SetMessages(&messageBoxes);
     if (!argument.isEmpty())

@@ -329,3 +329,30 @@ TEST(ThemeShapeAndImage, Drawing) {
     image.Draw(s);
     EXPECT_TRUE(Blank(s));
 }
+
+TEST(ThemeGraph, ScaleLabelsStandOnEqualSteps) {
+    EnsureGuiApplication();
+    TThemeGraph graph;
+    graph.Width = 60;
+    graph.Height = 54;
+    graph.ShowScale = true;
+    graph.BackgroundTransparent = true;
+    graph.BorderStyle = TPenStyle::Clear;
+    graph.Font.Name = QStringLiteral("DejaVu Sans");
+    graph.ScaleSize = 90;
+    TBitmap32 s;
+    Fresh(s, 60, 54);
+    graph.Draw(s);
+    // Size 8: n = floor(54 / 18) = 3, labels with their tops at 54 (outside), 36, 18 and 0.
+    const std::vector<int> rows = InkRows(s);
+    ASSERT_FALSE(rows.empty());
+    auto inkIn = [&](int from, int to) {
+        return std::any_of(rows.begin(), rows.end(), [&](int y) { return y >= from && y < to; });
+    };
+    EXPECT_TRUE(inkIn(0, 13));
+    EXPECT_TRUE(inkIn(18, 31));
+    EXPECT_TRUE(inkIn(36, 49));
+    EXPECT_FALSE(inkIn(14, 18));
+    EXPECT_FALSE(inkIn(32, 36));
+    EXPECT_FALSE(inkIn(50, 54));
+}

@@ -166,12 +166,10 @@ QString TThemeElement::Property(ThemeProperty::Path path, const QString& def) co
 }
 
 void TThemeElements::Add(std::unique_ptr<TThemeElement> element) {
-    if (!element)
-        return;
-    for (const auto& item : items_)
-        if (item.get() == element.get())
-            return;
-    items_.push_back(std::move(element));
+    // Ownership passes in, so the element cannot be in the list already; no search needed,
+    // which keeps building a theme of many elements linear.
+    if (element)
+        items_.push_back(std::move(element));
 }
 
 TThemeElement* TThemeElements::Find(const QString& name) const {

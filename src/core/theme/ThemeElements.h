@@ -59,6 +59,7 @@ private:
 // letters a to z upper-cased.
 class TThemeElements {
 public:
+    // Appends; the list owns the element from now on.
     void Add(std::unique_ptr<TThemeElement> element);
     void Clear() { items_.clear(); }
     int Count() const { return int(items_.size()); }

@@ -339,3 +339,15 @@ TEST_F(CompositionTest, DefaultThemesRender) {
     EXPECT_EQ(env.ReadFile(QStringLiteral("Themes/Darvelo (Vista)/repositary.xml")),
               original.readAll());
 }
+
+TEST_F(LibraryTest, ManyElementsLoadAndRefreshInReasonableTime) {
+    QByteArray elements;
+    for (int i = 0; i < 20000; ++i)
+        elements += "<element/>";
+    LoadElements("<element name=\"main\" kind=\"DISPLAY\" width=\"4\" height=\"4\"/>" + elements);
+    EXPECT_EQ(theme->Elements().Count(), 20001);
+    TImageCanvas canvas;
+    theme->AddCanvas(&canvas);
+    theme->Refresh();
+    EXPECT_EQ(canvas.Paints(), 2);
+}

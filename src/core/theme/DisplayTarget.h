@@ -6,6 +6,23 @@
 
 class TThemeElement;
 
+// What a "DISPLAY" element asks of the window, read with the window's defaults.
+struct TDisplayElementSettings {
+    int Width = 200;
+    int Height = 300;
+    int Colour = 16777215; // a theme colour; -1 is the system glass colour
+    int Opacity = 100;     // percent
+    bool UseVistaGlass = false;
+    bool DoTransparency = false;
+    int TransparentColour = 16711935; // read only with DoTransparency
+    int Style = 2;                    // frame style 0 to 4, anything else a single border
+};
+
+// Reads the element's "width", "height", "colour", "opacity", "usevistaglass",
+// "dotransparency", "transparentcolour" and "style"; a value that is not of its type raises
+// EConvertError.
+TDisplayElementSettings ReadDisplaySettings(const TThemeElement& element);
+
 // What the theme needs of the display window. The window implements it and registers itself;
 // while none is registered, window settings are not applied, the tray tip is not set, glass is
 // off and the glass colour is black.

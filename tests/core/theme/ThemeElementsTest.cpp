@@ -220,3 +220,27 @@ TEST_F(DocumentTest, PositionAndSizeGoIntoTheNodeAndTheComponent) {
     theme->Elements().Item(0).SetHeight(321);
     EXPECT_EQ(display.height, 321);
 }
+
+TEST_F(DocumentTest, DisplaySettingsUseTheWindowDefaults) {
+    LoadElements("<element name=\"main\" kind=\"DISPLAY\"/>"
+                 "<element name=\"other\" kind=\"DISPLAY\" width=\"50\"><colour>-1</colour>"
+                 "<dotransparency>true</dotransparency><opacity>40</opacity>"
+                 "<usevistaglass>1</usevistaglass><style>0</style></element>");
+    const TDisplayElementSettings main = ReadDisplaySettings(theme->Elements().Item(0));
+    EXPECT_EQ(main.Width, 200);
+    EXPECT_EQ(main.Height, 300);
+    EXPECT_EQ(main.Colour, 16777215);
+    EXPECT_EQ(main.Opacity, 100);
+    EXPECT_FALSE(main.UseVistaGlass);
+    EXPECT_FALSE(main.DoTransparency);
+    EXPECT_EQ(main.TransparentColour, 16711935);
+    EXPECT_EQ(main.Style, 2);
+    EXPECT_EQ(theme->Elements().Item(0).Width(), 100); // the element's own accessor: 100
+    const TDisplayElementSettings other = ReadDisplaySettings(theme->Elements().Item(1));
+    EXPECT_EQ(other.Width, 50);
+    EXPECT_EQ(other.Colour, -1);
+    EXPECT_EQ(other.Opacity, 40);
+    EXPECT_TRUE(other.UseVistaGlass);
+    EXPECT_TRUE(other.DoTransparency);
+    EXPECT_EQ(other.Style, 0);
+}

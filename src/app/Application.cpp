@@ -2,18 +2,21 @@
 
 #include "config/DataFolder.h"
 #include "config/SettingsFile.h"
+#include "platform/LinuxInterfaceTable.h"
 #include "platform/SingleInstance.h"
 #include "seams/Messages.h"
 #include "theme/Theme.h"
-#include "ui/PlaceholderWindow.h"
+#include "ui/Display.h"
+#include "usage/DataMine.h"
 
 #include <QDebug>
 #include <memory>
 
 namespace {
 // Created in StartUp and, like every program-wide object, kept until the process ends.
-std::unique_ptr<TPlaceholderWindow> display;
+std::unique_ptr<TDisplay> display;
 std::unique_ptr<TSingleInstance> instance;
+TLinuxInterfaceTable interfaceTable;
 bool firstRun = false;
 bool themeLoaded = false;
 
@@ -89,9 +92,14 @@ void StartUp(bool headless) {
     // 3. Program-wide settings.
     Accuracy = static_cast<quint8>(SettingsFile->Read(Setting::accuracy));
 
+    // 5. The data mine: log migrations, the sampler on this machine's interfaces, the watched
+    // adapter.
+    SetInterfaceTable(&interfaceTable);
+    DataMine = std::make_unique<TDataMine>();
+
     // 7. The main window; from now on a second start finds this instance.
     if (!headless) {
-        display = std::make_unique<TPlaceholderWindow>();
+        display = std::make_unique<TDisplay>();
         instance = std::make_unique<TSingleInstance>(TSingleInstance::Name(DataFolder()));
         instance->OnArgument = HandleHandOver;
         if (!instance->Listen())
@@ -123,6 +131,8 @@ void ShutDown() {
             Theme->SaveTheme();
         }
         instance.reset();
+        if (DataMine)
+            DataMine->Archives->SaveAll();
         SettingsFile.reset();
     } catch (...) {
     }

@@ -6,6 +6,7 @@
 #include "platform/TerminationSignals.h"
 #include "seams/Messages.h"
 #include "theme/Theme.h"
+#include "ui/GeneralError.h"
 #include "ui/MessageBoxes.h"
 
 #include <QApplication>
@@ -117,7 +118,12 @@ int main(int argc, char** argv) {
     if (TSingleInstance::HandOver(TSingleInstance::Name(DataFolder()), argument))
         return 0;
 
-    QApplication app(argc, argv);
+    // Wayland gives ordinary windows no always-on-top, no chosen position and no colour key;
+    // XWayland does, so prefer it when it is there.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY") &&
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    TApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Meterlyn"));
     TMessageBoxes messageBoxes;
     SetMessages(&messageBoxes);

@@ -39,7 +39,9 @@ TSingleInstance::TSingleInstance(QString name) : name_(std::move(name)) {
     connect(&server_, &QLocalServer::newConnection, this, &TSingleInstance::Accept);
 }
 
-TSingleInstance::~TSingleInstance() { server_.close(); }
+TSingleInstance::~TSingleInstance() {
+    server_.close();
+}
 
 bool TSingleInstance::Listen() {
     if (server_.listen(name_))

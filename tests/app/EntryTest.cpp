@@ -5,8 +5,8 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <csignal>
+#include <gtest/gtest.h>
 
 namespace {
 // The real program, offscreen, on a data folder of its own.
@@ -54,7 +54,8 @@ TEST(Entry, ASecondStartHandsItsArgumentOverAndEnds) {
     QTemporaryDir data;
     ProgramRun first(data.path());
     first.Start();
-    ASSERT_TRUE(first.WaitForOutput(QStringLiteral("Meterlyn running"))) << first.output.toStdString();
+    ASSERT_TRUE(first.WaitForOutput(QStringLiteral("Meterlyn running")))
+        << first.output.toStdString();
 
     // Without an argument the second start ends at once and tells the first nothing.
     ProgramRun plain(data.path());
@@ -88,7 +89,8 @@ TEST(Entry, EachSignalEndsTheProgramInOrder) {
         QTemporaryDir data;
         ProgramRun run(data.path());
         run.Start();
-        ASSERT_TRUE(run.WaitForOutput(QStringLiteral("Meterlyn running"))) << run.output.toStdString();
+        ASSERT_TRUE(run.WaitForOutput(QStringLiteral("Meterlyn running")))
+            << run.output.toStdString();
         ::kill(static_cast<pid_t>(run.process.processId()), sig);
         ASSERT_TRUE(run.Finish()) << sig;
         EXPECT_EQ(run.process.exitStatus(), QProcess::NormalExit) << sig;

@@ -7,9 +7,12 @@
 #include <QFile>
 #include <QFileInfo>
 
-void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
-TestEnvironment::TestEnvironment() : clock(EncodeDateTime(QDateTime(QDate(2026, 12, 11), QTime(12, 0)))) {
+TestEnvironment::TestEnvironment()
+    : clock(EncodeDateTime(QDateTime(QDate(2026, 12, 11), QTime(12, 0)))) {
     QDir().mkpath(dir_.path() + QStringLiteral("/data"));
     QDir().mkpath(dir_.path() + QStringLiteral("/program"));
     SetFolders(DataPath(), ProgramPath());
@@ -23,8 +26,12 @@ TestEnvironment::~TestEnvironment() {
     SetMessages(nullptr);
 }
 
-QString TestEnvironment::DataPath() const { return dir_.path() + QStringLiteral("/data/"); }
-QString TestEnvironment::ProgramPath() const { return dir_.path() + QStringLiteral("/program/"); }
+QString TestEnvironment::DataPath() const {
+    return dir_.path() + QStringLiteral("/data/");
+}
+QString TestEnvironment::ProgramPath() const {
+    return dir_.path() + QStringLiteral("/program/");
+}
 
 void TestEnvironment::WriteFile(const QString& relative, const QByteArray& content) const {
     const QString path = DataPath() + relative;

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace {
@@ -21,6 +22,10 @@ QString DefaultDataFolder() {
 QString DefaultProgramFolder() {
     if (QCoreApplication::instance())
         return WithSlash(QCoreApplication::applicationDirPath());
+    // Before the application object exists (the entry asks for the folders first).
+    const QFileInfo self(QStringLiteral("/proc/self/exe"));
+    if (self.isSymLink())
+        return WithSlash(QFileInfo(self.symLinkTarget()).absolutePath());
     return WithSlash(QDir::currentPath());
 }
 } // namespace
@@ -41,7 +46,9 @@ const QString& ProgramFolder() {
     return programFolder;
 }
 
-void InitFolders() { SetFolders(DefaultDataFolder(), DefaultProgramFolder()); }
+void InitFolders() {
+    SetFolders(DefaultDataFolder(), DefaultProgramFolder());
+}
 
 void SetFolders(const QString& data, const QString& program) {
     dataFolder = WithSlash(data);

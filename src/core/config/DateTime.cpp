@@ -9,7 +9,9 @@ const QDate kEpoch(1899, 12, 30);
 constexpr double kMsPerDay = 86400000.0;
 } // namespace
 
-TDateTime EncodeDate(const QDate& date) { return static_cast<double>(kEpoch.daysTo(date)); }
+TDateTime EncodeDate(const QDate& date) {
+    return static_cast<double>(kEpoch.daysTo(date));
+}
 
 TDateTime EncodeDateTime(const QDateTime& value) {
     const QTime t = value.time();

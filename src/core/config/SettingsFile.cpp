@@ -14,7 +14,9 @@ quint8 AverageData = 5;
 quint8 MonthOffset = 0;
 
 namespace {
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\0'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\0';
+}
 
 QByteArray Trimmed(const QByteArray& text) {
     qsizetype begin = 0;
@@ -26,7 +28,9 @@ QByteArray Trimmed(const QByteArray& text) {
     return text.mid(begin, end - begin);
 }
 
-bool SameName(const QByteArray& a, const QByteArray& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool SameName(const QByteArray& a, const QByteArray& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 // A "[name]" line gives the section's name; other lines give an empty result.
 bool SectionName(const QByteArray& line, QByteArray& name) {
@@ -141,7 +145,8 @@ void TSettingsFile::Load() const {
             line.chop(1);
 }
 
-TSettingsFile::Location TSettingsFile::Find(const QByteArray& section, const QByteArray& key) const {
+TSettingsFile::Location TSettingsFile::Find(const QByteArray& section,
+                                            const QByteArray& key) const {
     Load();
     Location at;
     QByteArray name;

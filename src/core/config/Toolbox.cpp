@@ -18,4 +18,6 @@ QString GetToken(const QString& text, const QString& delimiter, int n, bool last
     return result;
 }
 
-QString ShortText(const QString& text) { return text.left(255); }
+QString ShortText(const QString& text) {
+    return text.left(255);
+}

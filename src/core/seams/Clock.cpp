@@ -10,6 +10,12 @@ const SystemClock kSystemClock;
 const IClock* installed = nullptr;
 } // namespace
 
-const IClock& Clock() { return installed ? *installed : kSystemClock; }
-void SetClock(const IClock* clock) { installed = clock; }
-TDateTime Now() { return Clock().Now(); }
+const IClock& Clock() {
+    return installed ? *installed : kSystemClock;
+}
+void SetClock(const IClock* clock) {
+    installed = clock;
+}
+TDateTime Now() {
+    return Clock().Now();
+}

@@ -18,5 +18,9 @@ LogMessages fallback;
 IMessages* installed = nullptr;
 } // namespace
 
-IMessages& Messages() { return installed ? *installed : fallback; }
-void SetMessages(IMessages* messages) { installed = messages; }
+IMessages& Messages() {
+    return installed ? *installed : fallback;
+}
+void SetMessages(IMessages* messages) {
+    installed = messages;
+}

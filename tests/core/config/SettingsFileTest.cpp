@@ -1,5 +1,5 @@
-#include "config/DataFolder.h"
 #include "config/SettingsFile.h"
+#include "config/DataFolder.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -28,18 +28,20 @@ TEST_F(SettingsFileTest, IntegerAndBooleanReadRules) {
         int asInteger; // read with default -7
         bool asBool;   // read with default true
     } const cases[] = {
-        {"12", 12, true},      {"0", 0, false},        {"2", 2, true},
-        {"-3", -3, true},      {"$1F", 31, true},      {"0x1F", 31, true},
-        {"0X1f", 31, true},    {"yes", -7, true},      {"true", -7, true},
-        {"", -7, true},        {"1.5", -7, true},      {"12abc", -7, true},
-        {" 42 ", 42, true},    {"99999999999", -7, true}, {"$", -7, true},
+        {"12", 12, true},         {"0", 0, false},           {"2", 2, true},
+        {"-3", -3, true},         {"$1F", 31, true},         {"0x1F", 31, true},
+        {"0X1f", 31, true},       {"yes", -7, true},         {"true", -7, true},
+        {"", -7, true},           {"1.5", -7, true},         {"12abc", -7, true},
+        {" 42 ", 42, true},       {"99999999999", -7, true}, {"$", -7, true},
         {"0xFFFFFFFF", -1, true},
     };
     for (const Case& c : cases) {
         TSettingsFile file = Open(QByteArray("[settings]\nvalue=") + c.stored + "\n");
-        EXPECT_EQ(file.ReadInteger(QStringLiteral("settings"), QStringLiteral("value"), -7), c.asInteger)
+        EXPECT_EQ(file.ReadInteger(QStringLiteral("settings"), QStringLiteral("value"), -7),
+                  c.asInteger)
             << "stored " << c.stored;
-        EXPECT_EQ(file.ReadBool(QStringLiteral("settings"), QStringLiteral("value"), true), c.asBool)
+        EXPECT_EQ(file.ReadBool(QStringLiteral("settings"), QStringLiteral("value"), true),
+                  c.asBool)
             << "stored " << c.stored;
     }
     TSettingsFile file = Open("[settings]\nflag=yes\n");
@@ -47,16 +49,18 @@ TEST_F(SettingsFileTest, IntegerAndBooleanReadRules) {
 }
 
 TEST_F(SettingsFileTest, NamesIgnoreCaseAndTheFirstMatchWins) {
-    TSettingsFile file = Open("; comment\r\n[Settings]\r\nActiveTheme = First \r\nactivetheme=Second\r\n"
-                              "[SETTINGS]\r\nactivetheme=Third\r\nother=x\r\n");
+    TSettingsFile file =
+        Open("; comment\r\n[Settings]\r\nActiveTheme = First \r\nactivetheme=Second\r\n"
+             "[SETTINGS]\r\nactivetheme=Third\r\nother=x\r\n");
     EXPECT_EQ(file.ReadString(QStringLiteral("settings"), QStringLiteral("ACTIVETHEME"), QString()),
               QStringLiteral("First"));
     // A second section of the same name is not searched.
     EXPECT_FALSE(file.ValueExists(QStringLiteral("settings"), QStringLiteral("other")));
     EXPECT_EQ(file.ReadSection(QStringLiteral("sEtTiNgS")),
               (QStringList{QStringLiteral("ActiveTheme"), QStringLiteral("activetheme")}));
-    EXPECT_EQ(file.ReadString(QStringLiteral("missing"), QStringLiteral("key"), QStringLiteral("def")),
-              QStringLiteral("def"));
+    EXPECT_EQ(
+        file.ReadString(QStringLiteral("missing"), QStringLiteral("key"), QStringLiteral("def")),
+        QStringLiteral("def"));
 }
 
 TEST_F(SettingsFileTest, AWriteKeepsEverythingElseByteForByte) {
@@ -74,7 +78,8 @@ TEST_F(SettingsFileTest, AWriteKeepsEverythingElseByteForByte) {
     EXPECT_EQ(OnDisk(), expected);
 
     // A new section is appended at the end.
-    ASSERT_TRUE(file.WriteBool(QStringLiteral("performlogs"), QStringLiteral("00-11-22-33-44-55"), false));
+    ASSERT_TRUE(
+        file.WriteBool(QStringLiteral("performlogs"), QStringLiteral("00-11-22-33-44-55"), false));
     expected += "\r\n[performlogs]\r\n00-11-22-33-44-55=0\r\n";
     EXPECT_EQ(OnDisk(), expected);
     EXPECT_FALSE(file.PerformLogs(QStringLiteral("00-11-22-33-44-55")));
@@ -117,8 +122,8 @@ TEST_F(SettingsFileTest, AFailedWriteLeavesTheFileAsItWas) {
         EXPECT_EQ(file.Read(Setting::x), 1);
         EXPECT_EQ(OnDisk(), QByteArray("[settings]\nx=1\n"));
     }
-    QFile::setPermissions(env.DataPath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                              QFileDevice::ExeOwner);
+    QFile::setPermissions(env.DataPath(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 TEST_F(SettingsFileTest, BadFilesReadWithoutFault) {
@@ -127,7 +132,8 @@ TEST_F(SettingsFileTest, BadFilesReadWithoutFault) {
         garbage += static_cast<char>((i * 7919) % 256);
     QByteArray huge;
     for (int i = 0; i < 400000; ++i)
-        huge += "key" + QByteArray::number(i) + "=some value that takes room " + QByteArray::number(i) + "\n";
+        huge += "key" + QByteArray::number(i) + "=some value that takes room " +
+                QByteArray::number(i) + "\n";
     struct Case {
         const char* name;
         QByteArray content;
@@ -146,10 +152,15 @@ TEST_F(SettingsFileTest, BadFilesReadWithoutFault) {
     };
     for (const Case& c : cases) {
         TSettingsFile file = Open(c.content);
-        const QString read = file.ReadString(QStringLiteral("settings"), QStringLiteral("x"), QStringLiteral("def"));
-        EXPECT_EQ(read.left(QString::fromUtf8(c.expectedX).size()), QString::fromUtf8(c.expectedX)) << c.name;
-        EXPECT_TRUE(file.WriteString(QStringLiteral("settings"), QStringLiteral("y"), QStringLiteral("ok"))) << c.name;
-        EXPECT_EQ(file.ReadString(QStringLiteral("settings"), QStringLiteral("y"), QString()), QStringLiteral("ok"))
+        const QString read =
+            file.ReadString(QStringLiteral("settings"), QStringLiteral("x"), QStringLiteral("def"));
+        EXPECT_EQ(read.left(QString::fromUtf8(c.expectedX).size()), QString::fromUtf8(c.expectedX))
+            << c.name;
+        EXPECT_TRUE(
+            file.WriteString(QStringLiteral("settings"), QStringLiteral("y"), QStringLiteral("ok")))
+            << c.name;
+        EXPECT_EQ(file.ReadString(QStringLiteral("settings"), QStringLiteral("y"), QString()),
+                  QStringLiteral("ok"))
             << c.name;
     }
 }
@@ -186,10 +197,11 @@ TEST_F(SettingsFileTest, OpenSettingsReportsAnUnwritableFolderOnce) {
     ASSERT_EQ(env.messages.messages.size(), 1u);
     const auto& m = env.messages.messages.front();
     EXPECT_EQ(m.caption, QStringLiteral("Config Error"));
-    EXPECT_EQ(m.text, QStringLiteral(
-                          "Meterlyn was not able to access its config file. Please ensure that you are "
-                          "running with correct administrator privileges or change data path "
-                          "preferences in the Settings dialog."));
+    EXPECT_EQ(m.text,
+              QStringLiteral(
+                  "Meterlyn was not able to access its config file. Please ensure that you are "
+                  "running with correct administrator privileges or change data path "
+                  "preferences in the Settings dialog."));
     EXPECT_EQ(m.icon, MessageIcon::Error);
     // Reads give defaults, writes fail quietly.
     EXPECT_EQ(SettingsFile->Read(Setting::dimfactor), 50);

@@ -13,10 +13,10 @@ TEST(GetToken, SplitsAtTheDelimiter) {
     } const cases[] = {
         {"x|y|z", "|", 2, false, "y"},
         {"x|y|z", "|", 2, true, "y|z"},
-        {"xyz", "|", 2, false, "xyz"},       // not found: nothing dropped, nothing cut
+        {"xyz", "|", 2, false, "xyz"}, // not found: nothing dropped, nothing cut
         {"x|y|z", "|", 1, false, "x"},
         {"x|y|z", "|", 3, false, "z"},
-        {"x|y|z", "|", 5, false, "z"},       // more fields asked than there are
+        {"x|y|z", "|", 5, false, "z"}, // more fields asked than there are
         {"%Adapter:Name%", ":", 2, false, "Name%"},
         {"Eth0@00-11", "@", 2, false, "00-11"},
         {"a::b::c", "::", 2, true, "b::c"},

@@ -4,7 +4,6 @@
 #include "config/SettingsFile.h"
 #include "platform/LinuxInterfaceTable.h"
 #include "platform/SingleInstance.h"
-#include "raster/Bitmap32.h"
 #include "seams/Messages.h"
 #include "theme/DisplayTarget.h"
 #include "theme/Theme.h"
@@ -15,42 +14,9 @@
 #include <memory>
 
 namespace {
-// The display window as the theme sees it: it applies the display element, shows the composed
-// picture and carries the tray tip.
-class TDisplayBridge final : public IDisplayTarget, public ICanvas {
-public:
-    explicit TDisplayBridge(TDisplay& display) : display_(display) {}
-
-    void ApplyDisplaySettings(TThemeElement& element) override {
-        const TDisplayElementSettings settings = ReadDisplaySettings(element);
-        TDisplayProperties properties;
-        properties.width = settings.Width;
-        properties.height = settings.Height;
-        properties.colour = settings.Colour;
-        properties.opacity = settings.Opacity;
-        properties.useVistaGlass = settings.UseVistaGlass;
-        properties.doTransparency = settings.DoTransparency;
-        properties.transparentColour = settings.TransparentColour;
-        properties.style = settings.Style;
-        display_.ApplyDisplaySettings(properties);
-    }
-    void SetDisplayWidth(int width) override { display_.resize(width, display_.height()); }
-    void SetDisplayHeight(int height) override { display_.resize(display_.width(), height); }
-    void SetHint(const QString& text) override { display_.SetHint(text); }
-    TSurfaceColour GlassColour() const override { return display_.GlassColour() | 0xFF000000u; }
-    bool GlassSheetOn() const override { return display_.GlassOn(); }
-    void CopyFrom(const TBitmap32& surface, const QRect& rect) override {
-        display_.ShowPicture(surface.Image().copy(rect));
-    }
-
-private:
-    TDisplay& display_;
-};
-
 // Created in StartUp and, like every program-wide object, kept until the process ends.
 std::unique_ptr<TDisplay> display;
 std::unique_ptr<TSingleInstance> instance;
-std::unique_ptr<TDisplayBridge> bridge;
 TLinuxInterfaceTable interfaceTable;
 bool firstRun = false;
 bool themeLoaded = false;
@@ -143,14 +109,10 @@ void StartUp(bool headless) {
 
     // 8. The theme object, drawing onto the display window.
     Theme = std::make_unique<TTheme>();
+    DataMine->ThemeFolder = [] { return Theme ? Theme->ThemeFolder() : QString(); };
     if (display) {
-        bridge = std::make_unique<TDisplayBridge>(*display);
-        SetDisplayTarget(bridge.get());
-        Theme->AddCanvas(bridge.get());
-        QObject::connect(display.get(), &TDisplay::RedrawRequested, [] {
-            if (Theme)
-                Theme->Paint();
-        });
+        SetDisplayTarget(display.get());
+        Theme->AddCanvas(display.get());
     }
     // 9. and 10. The first theme. An error other than a load or build failure (a value that is
     // not a number, say) is reported like any uncaught error, and start-up goes on.

@@ -6,7 +6,11 @@
 #include "seams/Messages.h"
 #include "seams/Shell.h"
 #include "ui/GeneralError.h"
-#include "ui/ThemeHooks.h"
+#include "ui/dialogs/Prompt.h"
+#include "raster/Bitmap32.h"
+#include "theme/Theme.h"
+#include "theme/ThemeElements.h"
+#include "usage/DataMine.h"
 #include "ui/dialogs/About.h"
 #include "ui/dialogs/Icons.h"
 
@@ -79,6 +83,7 @@ TDisplay::TDisplay() {
     connect(&dimmer_, &QTimer::timeout, this, &TDisplay::Dim);
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             &TDisplay::ApplicationStateChanged);
+    glassColour_ = QGuiApplication::palette().color(QPalette::Highlight).rgb();
 
     // Creation: position, topmost band, caption.
     move(ReadSetting(Setting::x), ReadSetting(Setting::y));
@@ -157,7 +162,9 @@ void TDisplay::BuildMenu() {
 
 void TDisplay::RefreshThemeMenu() {
     selectMenu_->clear();
-    for (const QString& name : ThemeHooks::ListThemes()) {
+    if (!Theme)
+        return;
+    for (const QString& name : Theme->ListThemes()) {
         const QString caption = name.section(QLatin1Char('='), 0, 0);
         QAction* entry = selectMenu_->addAction(themesIcon_, caption);
         connect(entry, &QAction::triggered, this,
@@ -166,40 +173,49 @@ void TDisplay::RefreshThemeMenu() {
 }
 
 void TDisplay::SelectTheme(const QString& caption) {
-    ThemeHooks::LoadTheme(DataFolder() + QStringLiteral("Themes/") + caption +
-                          QStringLiteral("/repositary.xml"));
+    if (!Theme)
+        return;
+    Theme->LoadTheme(DataFolder() + QStringLiteral("Themes/") + caption +
+                     QStringLiteral("/repositary.xml"));
     // Only a theme that loaded becomes the active one.
     if (SettingsFile)
         SettingsFile->Write(Setting::activetheme, caption);
 }
 
 void TDisplay::CreateNewTheme() {
-    const QString name = ThemeHooks::AskNewThemeName();
-    if (name.isEmpty())
+    const QString name =
+        PromptForText(QStringLiteral("Enter a name for the new theme"),
+                      QStringLiteral("Theme Name"), QStringLiteral("Untitled Theme"));
+    // An empty or cancelled answer ends the command silently; a refused one says why.
+    if (!Theme || !AcceptThemeName(name))
         return;
-    ThemeHooks::CreateTheme(name);
+    Theme->CreateTheme(name);
     if (SettingsFile)
         SettingsFile->Write(Setting::activetheme, name);
     RefreshThemeMenu();
 }
 
-void TDisplay::ApplyDisplaySettings(const TDisplayProperties& element) {
+void TDisplay::ApplyDisplaySettings(TThemeElement& element) {
+    ApplyDisplaySettings(ReadDisplaySettings(element));
+}
+
+void TDisplay::ApplyDisplaySettings(const TDisplayElementSettings& element) {
     applying_ = true;
     // 1. Size, kept to what a screen can show.
-    resize(std::clamp(element.width, kMinimumSize, kMaximumSize),
-           std::clamp(element.height, kMinimumSize, kMaximumSize));
+    resize(std::clamp(element.Width, kMinimumSize, kMaximumSize),
+           std::clamp(element.Height, kMinimumSize, kMaximumSize));
     // 2. Drop shadow.
     dropShadow_ = ReadSetting(Setting::showdropshadow);
     // 3. Colour.
-    colour_ = ToRgb(element.colour);
+    colour_ = ToRgb(element.Colour);
     // 4. Opacity, never below the minimum.
-    const int opacity = std::clamp(element.opacity, 0, 100);
+    const int opacity = std::clamp(element.Opacity, 0, 100);
     SetAlpha(std::max(MinimumAlpha, static_cast<int>(std::ceil(opacity * 2.55 - 1e-9))));
     // 5. Glass.
-    glass_ = element.useVistaGlass;
+    glass_ = element.UseVistaGlass;
     // 6. Colour key.
-    doTransparency_ = element.doTransparency;
-    transparentColour_ = ToRgb(element.transparentColour);
+    doTransparency_ = element.DoTransparency;
+    transparentColour_ = ToRgb(element.TransparentColour);
     // 7. Snapping.
     snapping_ = ReadSetting(Setting::snaptoscreen);
     // 8. Dimmer.
@@ -219,7 +235,7 @@ void TDisplay::ApplyDisplaySettings(const TDisplayProperties& element) {
     // Without a system tray the taskbar entry is the only way back to the window.
     taskbarEntry_ = !trayShown;
     // 10. Frame style: single unless the element names one of the five.
-    switch (element.style) {
+    switch (element.Style) {
     case 0:
         borderStyle_ = TBorderStyle::None;
         break;
@@ -317,15 +333,33 @@ void TDisplay::SetHint(const QString& text) {
     trayIcon_->setToolTip(text);
 }
 
+void TDisplay::SetDisplayWidth(int width) { resize(std::clamp(width, kMinimumSize, kMaximumSize), height()); }
+
+void TDisplay::SetDisplayHeight(int height) { resize(width(), std::clamp(height, kMinimumSize, kMaximumSize)); }
+
 void TDisplay::SetGlassColour(QRgb colour) {
-    glassColour_ = qRgb(qRed(colour), qGreen(colour), qBlue(colour));
-    ThemeHooks::Refresh();
+    const QRgb opaque = qRgb(qRed(colour), qGreen(colour), qBlue(colour));
+    if (opaque == glassColour_)
+        return;
+    glassColour_ = opaque;
+    if (Theme)
+        Theme->Refresh();
 }
 
-void TDisplay::ShowPicture(const QImage& picture) {
-    picture_ = picture;
+void TDisplay::PaletteChanged() {
+    // The desktop's highlight colour stands in for the system glass colour.
+    SetGlassColour(QGuiApplication::palette().color(QPalette::Highlight).rgb());
+}
+
+void TDisplay::CopyFrom(const TBitmap32& surface, const QRect& rect) {
+    picture_ = surface.Image().copy(rect);
     UpdateMask();
     update();
+}
+
+void TDisplay::RedrawTheme() {
+    if (Theme)
+        Theme->Paint();
 }
 
 void TDisplay::UpdateMask() {
@@ -366,13 +400,11 @@ void TDisplay::paintEvent(QPaintEvent*) {
     } else if (!picture_.isNull()) {
         painter.drawImage(0, 0, picture_);
     }
-    if (picture_.isNull())
-        Q_EMIT RedrawRequested();
 }
 
 void TDisplay::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    Q_EMIT RedrawRequested();
+    RedrawTheme();
 }
 
 void TDisplay::hideEvent(QHideEvent* event) {
@@ -383,7 +415,8 @@ void TDisplay::hideEvent(QHideEvent* event) {
 }
 
 void TDisplay::closeEvent(QCloseEvent* event) {
-    ThemeHooks::RemoveCanvas(this);
+    if (Theme)
+        Theme->RemoveCanvas(this);
     event->accept();
     // The display window is the main window: closing it ends the program.
     QCoreApplication::quit();
@@ -400,7 +433,11 @@ void TDisplay::SaveGeometry() {
         SettingsFile->Write(Setting::x, x());
         SettingsFile->Write(Setting::y, y());
     }
-    ThemeHooks::ResizeMain(width(), height());
+    if (Theme)
+        if (TThemeElement* main = Theme->Elements().Find(QStringLiteral("main"))) {
+            main->SetWidth(width());
+            main->SetHeight(height());
+        }
 }
 
 void TDisplay::moveEvent(QMoveEvent* event) {
@@ -459,8 +496,9 @@ void TDisplay::mouseMoveEvent(QMouseEvent* event) {
 
 void TDisplay::mouseDoubleClickEvent(QMouseEvent*) {
     if (ReadSetting(Setting::cycleadapters))
-        ThemeHooks::CycleAdapter();
-    Q_EMIT RedrawRequested();
+        if (DataMine)
+            DataMine->CycleAdapter();
+    RedrawTheme();
 }
 
 void TDisplay::contextMenuEvent(QContextMenuEvent* event) {
@@ -469,15 +507,19 @@ void TDisplay::contextMenuEvent(QContextMenuEvent* event) {
 
 void TDisplay::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
+    if (event->type() == QEvent::ApplicationPaletteChange)
+        PaletteChanged();
     if (event->type() != QEvent::WindowStateChange)
         return;
     if (isMinimized()) {
-        ThemeHooks::SetPaintEnabled(false);
+        if (Theme)
+            Theme->PaintEnabled = false;
         if (minimiseToTray_ && trayIcon_->isVisible())
             QTimer::singleShot(0, this, [this] { hide(); });
     } else {
-        ThemeHooks::SetPaintEnabled(true);
-        Q_EMIT RedrawRequested();
+        if (Theme)
+            Theme->PaintEnabled = true;
+        RedrawTheme();
     }
 }
 

@@ -6,21 +6,12 @@
 #include <QWidget>
 #include <memory>
 
+#include "theme/DisplayCanvas.h"
+#include "theme/DisplayTarget.h"
+
 class QMenu;
 class QAction;
 class QSystemTrayIcon;
-
-// What a theme's display element asks of the window.
-struct TDisplayProperties {
-    int width = 200;
-    int height = 300;
-    int colour = 16777215;
-    int opacity = 100;
-    bool useVistaGlass = false;
-    bool doTransparency = false;
-    int transparentColour = 16711935;
-    int style = 2;
-};
 
 // Window frame styles of a theme's display element.
 enum class TBorderStyle { None, Single, Sizeable, ToolWindow, SizeableToolWindow };
@@ -30,26 +21,31 @@ inline constexpr int MinimumAlpha = 10;
 
 // The program's main window: shows the composed theme picture once a second, carries the tray
 // icon and the context menu from which every command starts.
-class TDisplay final : public QWidget {
+class TDisplay final : public QWidget, public IDisplayTarget, public ICanvas {
     Q_OBJECT
 public:
     TDisplay();
     ~TDisplay() override;
 
-    void ApplyDisplaySettings(const TDisplayProperties& element);
+    // Applies a theme's display element and the window settings, in that order.
+    void ApplyDisplaySettings(TThemeElement& element) override;
+    void ApplyDisplaySettings(const TDisplayElementSettings& element);
     void SetAlwaysOnTop(bool onTop);
     void Dim();
     void Undim();
     void RefreshThemeMenu();
     void CreateNewTheme();
-    void SetHint(const QString& text);
-    QRgb GlassColour() const { return glassColour_; }
-    // A new glass colour from the desktop palette: repaint at once with it.
+    void SetHint(const QString& text) override;
+    TSurfaceColour GlassColour() const override { return glassColour_; }
+    bool GlassSheetOn() const override { return glass_; }
+    void SetDisplayWidth(int width) override;
+    void SetDisplayHeight(int height) override;
+    // A new glass colour from the desktop palette: refresh at once with it.
     void SetGlassColour(QRgb colour);
-    bool GlassOn() const { return glass_; }
 
-    // The composed theme picture to show.
-    void ShowPicture(const QImage& picture);
+    // The composed theme picture, copied in by every paint of the theme.
+    void CopyFrom(const TBitmap32& surface, const QRect& rect) override;
+    const QImage& Picture() const { return picture_; }
 
     QMenu* PopupMenu() const { return popupMenu_.get(); }
     int Alpha() const { return alpha_; }
@@ -65,10 +61,6 @@ public:
     static QPoint SnapPosition(const QRect& window, const QRect& workArea);
     // Tests run without a system tray; this lets them say there is one.
     static void SetSystemTrayAvailable(bool available);
-
-Q_SIGNALS:
-    // Redraw requests for the active theme (paint, show, restore, double-click).
-    void RedrawRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -90,6 +82,8 @@ private:
     void ApplyWindowFlags();
     void SaveGeometry();
     void ApplicationStateChanged(Qt::ApplicationState state);
+    void RedrawTheme();
+    void PaletteChanged();
     void TrayActivated(int reason);
     void RestoreFromTray();
     void SelectTheme(const QString& caption);
@@ -105,7 +99,7 @@ private:
     QImage picture_;
     QRgb colour_ = 0xFFFFFFFF;
     QRgb transparentColour_ = 0xFFFF00FF;
-    QRgb glassColour_ = 0xFF000000;
+    TSurfaceColour glassColour_ = 0xFF000000;
     QRegion mask_;
     int alpha_ = 255;
     int savedAlpha_ = 255;

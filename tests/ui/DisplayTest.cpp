@@ -63,24 +63,24 @@ TEST_F(DisplayTest, ContextMenuEntriesInOrder) {
 TEST_F(DisplayTest, ApplyDisplaySettingsKeepsTheWindowUsable) {
     struct Case {
         const char* what;
-        TDisplayProperties element;
+        TDisplayElementSettings element;
         int alpha;
         TBorderStyle style;
         QSize size;
     } const cases[] = {
         {"defaults", {}, 255, TBorderStyle::Sizeable, {200, 300}},
-        {"opacity 2", {.opacity = 2}, 10, TBorderStyle::Sizeable, {200, 300}},
-        {"opacity 50", {.opacity = 50}, 128, TBorderStyle::Sizeable, {200, 300}},
-        {"opacity -5", {.opacity = -5}, 10, TBorderStyle::Sizeable, {200, 300}},
-        {"opacity 900", {.opacity = 900}, 255, TBorderStyle::Sizeable, {200, 300}},
-        {"style 7", {.style = 7}, 255, TBorderStyle::Single, {200, 300}},
-        {"style 99", {.style = 99}, 255, TBorderStyle::Single, {200, 300}},
-        {"style 0", {.style = 0}, 255, TBorderStyle::None, {200, 300}},
-        {"style 3", {.style = 3}, 255, TBorderStyle::ToolWindow, {200, 300}},
-        {"style 4", {.style = 4}, 255, TBorderStyle::SizeableToolWindow, {200, 300}},
-        {"size 0", {.width = 0, .height = -20}, 255, TBorderStyle::Sizeable, {16, 16}},
+        {"opacity 2", {.Opacity = 2}, 10, TBorderStyle::Sizeable, {200, 300}},
+        {"opacity 50", {.Opacity = 50}, 128, TBorderStyle::Sizeable, {200, 300}},
+        {"opacity -5", {.Opacity = -5}, 10, TBorderStyle::Sizeable, {200, 300}},
+        {"opacity 900", {.Opacity = 900}, 255, TBorderStyle::Sizeable, {200, 300}},
+        {"style 7", {.Style = 7}, 255, TBorderStyle::Single, {200, 300}},
+        {"style 99", {.Style = 99}, 255, TBorderStyle::Single, {200, 300}},
+        {"style 0", {.Style = 0}, 255, TBorderStyle::None, {200, 300}},
+        {"style 3", {.Style = 3}, 255, TBorderStyle::ToolWindow, {200, 300}},
+        {"style 4", {.Style = 4}, 255, TBorderStyle::SizeableToolWindow, {200, 300}},
+        {"size 0", {.Width = 0, .Height = -20}, 255, TBorderStyle::Sizeable, {16, 16}},
         {"size 50000",
-         {.width = 50000, .height = 50000},
+         {.Width = 50000, .Height = 50000},
          255,
          TBorderStyle::Sizeable,
          {8192, 8192}},

@@ -3,16 +3,16 @@
 #include "config/DataFolder.h"
 #include "config/Product.h"
 #include "config/SettingsFile.h"
+#include "raster/Bitmap32.h"
 #include "seams/Messages.h"
 #include "seams/Shell.h"
-#include "ui/GeneralError.h"
-#include "ui/dialogs/Prompt.h"
-#include "raster/Bitmap32.h"
 #include "theme/Theme.h"
 #include "theme/ThemeElements.h"
-#include "usage/DataMine.h"
+#include "ui/GeneralError.h"
 #include "ui/dialogs/About.h"
 #include "ui/dialogs/Icons.h"
+#include "ui/dialogs/Prompt.h"
+#include "usage/DataMine.h"
 
 #include <QApplication>
 #include <QBitmap>
@@ -333,9 +333,13 @@ void TDisplay::SetHint(const QString& text) {
     trayIcon_->setToolTip(text);
 }
 
-void TDisplay::SetDisplayWidth(int width) { resize(std::clamp(width, kMinimumSize, kMaximumSize), height()); }
+void TDisplay::SetDisplayWidth(int width) {
+    resize(std::clamp(width, kMinimumSize, kMaximumSize), height());
+}
 
-void TDisplay::SetDisplayHeight(int height) { resize(width(), std::clamp(height, kMinimumSize, kMaximumSize)); }
+void TDisplay::SetDisplayHeight(int height) {
+    resize(width(), std::clamp(height, kMinimumSize, kMaximumSize));
+}
 
 void TDisplay::SetGlassColour(QRgb colour) {
     const QRgb opaque = qRgb(qRed(colour), qGreen(colour), qBlue(colour));

@@ -2,8 +2,10 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QSet>
 #include <QTemporaryDir>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -96,4 +98,39 @@ TEST(Entry, EachSignalEndsTheProgramInOrder) {
         EXPECT_EQ(run.process.exitStatus(), QProcess::NormalExit) << sig;
         EXPECT_EQ(run.process.exitCode(), 0) << sig;
     }
+}
+
+TEST(Entry, SnapshotDrawsTheDefaultThemeOnAFreshDataFolder) {
+    QTemporaryDir data;
+    ProgramRun run(data.path());
+    const QString png = data.path() + QStringLiteral("/out.png");
+    run.Start(
+        {QStringLiteral("--snapshot"), png, QStringLiteral("--seconds"), QStringLiteral("1")});
+    ASSERT_TRUE(run.Finish(60000)) << run.output.toStdString();
+    EXPECT_EQ(run.process.exitCode(), 0) << run.output.toStdString();
+    const QImage picture(png);
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_EQ(picture.size(), QSize(220, 150)); // the size of the default theme's "main"
+    // Not one flat colour: the theme drew text and frames.
+    QSet<QRgb> colours;
+    for (int y = 0; y < picture.height(); y += 3)
+        for (int x = 0; x < picture.width(); x += 3)
+            colours.insert(picture.pixel(x, y));
+    EXPECT_GT(colours.size(), 5);
+    // The default themes were installed and shut-down saved the theme and the settings.
+    EXPECT_TRUE(QFile::exists(data.path() + QStringLiteral("/Themes/Darvelo/repositary.xml")));
+    EXPECT_TRUE(QFile::exists(data.path() + QStringLiteral("/config.ini")));
+}
+
+TEST(Entry, SnapshotOfAThemeThatFailsToLoadSaysWhy) {
+    QTemporaryDir data;
+    ProgramRun run(data.path());
+    run.process.setProcessChannelMode(QProcess::SeparateChannels);
+    run.Start({QStringLiteral("--snapshot"), data.path() + QStringLiteral("/out.png"),
+               QStringLiteral("--theme"), data.path() + QStringLiteral("/missing/repositary.xml")});
+    ASSERT_TRUE(run.Finish(60000));
+    EXPECT_NE(run.process.exitCode(), 0);
+    const QString errors = QString::fromUtf8(run.process.readAllStandardError());
+    EXPECT_TRUE(errors.contains(QStringLiteral("Load Error"))) << errors.toStdString();
+    EXPECT_FALSE(QFile::exists(data.path() + QStringLiteral("/out.png")));
 }

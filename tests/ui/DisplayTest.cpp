@@ -1,6 +1,11 @@
 #include "ui/Display.h"
+#include "theme/Theme.h"
+#include "ui/UiTestSupport.h"
+
 #include "config/SettingsFile.h"
 #include "support/TestSupport.h"
+#include <QDir>
+#include <QFile>
 
 #include <QAction>
 #include <QGuiApplication>
@@ -194,4 +199,87 @@ TEST(DisplaySnap, EdgesWithinTenPixelsMeetTheWorkArea) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(TDisplay::SnapPosition(c.window, work), c.expected);
+}
+
+TEST_F(DisplayTest, CreateNewThemeRefusesBadNamesAndMakesGoodOnes) {
+    Theme = std::make_unique<TTheme>();
+    QDir().mkpath(env.DataPath() + QStringLiteral("Themes/Existing"));
+    TDisplay display;
+    struct Case {
+        QString answer;
+        bool ok;
+        const char* caption; // of the warning, "" for none
+        const char* text;
+    } const cases[] = {
+        {QString(49, QLatin1Char('a')), true, "Name Too Long",
+         "Theme names cannot exceed 48 characters in length"},
+        {QStringLiteral("My-Theme"), true, "Invalid Name",
+         "Theme names cannot contain special characters"},
+        {QStringLiteral("Existing"), true, "Invalid Name", "A theme by this name already exists"},
+        {QString(), true, "", ""},
+        {QStringLiteral("Cancelled"), false, "", ""},
+    };
+    for (const Case& c : cases) {
+        env.messages.messages.clear();
+        AnswerPrompt(c.answer, c.ok);
+        display.CreateNewTheme();
+        if (*c.caption) {
+            ASSERT_EQ(env.messages.messages.size(), 1u) << c.caption;
+            EXPECT_EQ(env.messages.messages.front().caption, QString::fromLatin1(c.caption));
+            EXPECT_EQ(env.messages.messages.front().text, QString::fromLatin1(c.text));
+            EXPECT_EQ(env.messages.messages.front().icon, MessageIcon::Warning);
+        } else {
+            EXPECT_TRUE(env.messages.messages.empty()) << c.answer.toStdString();
+        }
+        EXPECT_EQ(SettingsFile->Read(Setting::activetheme), QStringLiteral("Darvelo"));
+    }
+    EXPECT_FALSE(QDir(env.DataPath() + QStringLiteral("Themes/Cancelled")).exists());
+
+    const QString name =
+        QString(48, QLatin1Char('b')).replace(0, 11, QStringLiteral("My Theme 2 "));
+    AnswerPrompt(name);
+    display.CreateNewTheme();
+    EXPECT_TRUE(env.messages.messages.empty());
+    EXPECT_TRUE(QFile::exists(env.DataPath() + QStringLiteral("Themes/") + name +
+                              QStringLiteral("/repositary.xml")));
+    EXPECT_EQ(SettingsFile->Read(Setting::activetheme), name);
+    ASSERT_NE(Theme->Elements().Find(QStringLiteral("main")), nullptr);
+    // The new theme is in the Select submenu.
+    display.RefreshThemeMenu();
+    const auto* select = display.PopupMenu()->findChild<QMenu*>(QStringLiteral("mSelect"));
+    ASSERT_NE(select, nullptr);
+    EXPECT_TRUE(Captions(select).contains(name));
+    Theme.reset();
+}
+
+TEST_F(DisplayTest, SelectingAThemeLoadsItAndOnlyThenWritesActiveTheme) {
+    Theme = std::make_unique<TTheme>();
+    env.WriteFile(
+        QStringLiteral("Themes/Good/repositary.xml"),
+        "<?xml version=\"1.0\"?>\n<theme><element name=\"main\" kind=\"DISPLAY\" width=\"50\" "
+        "height=\"40\"/></theme>\n");
+    env.WriteFile(QStringLiteral("Themes/Broken/repositary.xml"), "<theme><element");
+    TDisplay display;
+    SetDisplayTarget(&display);
+    display.RefreshThemeMenu();
+    const auto* select = display.PopupMenu()->findChild<QMenu*>(QStringLiteral("mSelect"));
+    ASSERT_NE(select, nullptr);
+    QAction* good = nullptr;
+    QAction* broken = nullptr;
+    for (QAction* a : select->actions()) {
+        if (a->text() == QStringLiteral("Good"))
+            good = a;
+        if (a->text() == QStringLiteral("Broken"))
+            broken = a;
+    }
+    ASSERT_TRUE(good && broken);
+    good->trigger();
+    EXPECT_EQ(SettingsFile->Read(Setting::activetheme), QStringLiteral("Good"));
+    EXPECT_EQ(display.size(), QSize(50, 40));
+    broken->trigger(); // reported by the general error report; the setting stays
+    EXPECT_EQ(SettingsFile->Read(Setting::activetheme), QStringLiteral("Good"));
+    ASSERT_FALSE(env.messages.messages.empty());
+    EXPECT_TRUE(env.messages.messages.back().text.contains(QStringLiteral("could not be loaded")));
+    SetDisplayTarget(nullptr);
+    Theme.reset();
 }

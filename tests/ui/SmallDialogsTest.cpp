@@ -1,4 +1,5 @@
 #include "support/TestSupport.h"
+#include "ui/UiTestSupport.h"
 #include "ui/dialogs/About.h"
 #include "ui/dialogs/Prompt.h"
 
@@ -10,20 +11,6 @@
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
-
-namespace {
-// Acts on the prompt once it is shown modally.
-void WhenPromptShows(std::function<void(TFPrompt*)> action) {
-    QTimer::singleShot(0, [action] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* prompt = qobject_cast<TFPrompt*>(w); prompt && prompt->isVisible()) {
-                action(prompt);
-                return;
-            }
-        ADD_FAILURE() << "no prompt shown";
-    });
-}
-} // namespace
 
 TEST(About, ShowsTheReleaseLevel) {
     TAbout about;

@@ -202,8 +202,7 @@ void TDisplay::ApplyDisplaySettings(TThemeElement& element) {
 void TDisplay::ApplyDisplaySettings(const TDisplayElementSettings& element) {
     applying_ = true;
     // 1. Size, kept to what a screen can show.
-    resize(std::clamp(element.Width, kMinimumSize, kMaximumSize),
-           std::clamp(element.Height, kMinimumSize, kMaximumSize));
+    SetSize(element.Width, element.Height);
     // 2. Drop shadow.
     dropShadow_ = ReadSetting(Setting::showdropshadow);
     // 3. Colour.
@@ -334,11 +333,25 @@ void TDisplay::SetHint(const QString& text) {
 }
 
 void TDisplay::SetDisplayWidth(int width) {
-    resize(std::clamp(width, kMinimumSize, kMaximumSize), height());
+    SetSize(width, height());
 }
 
 void TDisplay::SetDisplayHeight(int height) {
-    resize(width(), std::clamp(height, kMinimumSize, kMaximumSize));
+    SetSize(width(), height);
+}
+
+void TDisplay::SetSize(int width, int height) {
+    const QSize wanted(std::clamp(width, kMinimumSize, kMaximumSize),
+                       std::clamp(height, kMinimumSize, kMaximumSize));
+    if (wanted == size())
+        return;
+    // A fixed frame holds the window at its old size; the theme may still set a new one.
+    const bool fixed = minimumSize() == maximumSize();
+    setMinimumSize(kMinimumSize, kMinimumSize);
+    setMaximumSize(kMaximumSize, kMaximumSize);
+    resize(wanted);
+    if (fixed)
+        setFixedSize(wanted);
 }
 
 void TDisplay::SetGlassColour(QRgb colour) {

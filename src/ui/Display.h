@@ -88,6 +88,7 @@ private:
     void RestoreFromTray();
     void SelectTheme(const QString& caption);
     void SetAlpha(int alpha);
+    void SetSize(int width, int height);
     void UpdateMask();
     bool PlaceOnScreen();
 

@@ -99,6 +99,20 @@ TEST_F(DisplayTest, ApplyDisplaySettingsKeepsTheWindowUsable) {
     }
 }
 
+TEST_F(DisplayTest, AFixedFrameStillTakesTheNextThemesSize) {
+    TDisplay display;
+    display.ApplyDisplaySettings({.Width = 120, .Height = 80, .Style = 1});
+    EXPECT_EQ(display.size(), QSize(120, 80));
+    display.ApplyDisplaySettings({.Width = 300, .Height = 200, .Style = 1});
+    EXPECT_EQ(display.size(), QSize(300, 200));
+    display.SetDisplayWidth(310);
+    EXPECT_EQ(display.size(), QSize(310, 200));
+    EXPECT_EQ(display.minimumSize(), display.maximumSize()); // still fixed
+    display.ApplyDisplaySettings({.Width = 90, .Height = 60, .Style = 2});
+    EXPECT_EQ(display.size(), QSize(90, 60));
+    EXPECT_NE(display.minimumSize(), display.maximumSize());
+}
+
 TEST_F(DisplayTest, TrayIconAndTaskbarEntry) {
     TDisplay::SetSystemTrayAvailable(true);
     struct Case {

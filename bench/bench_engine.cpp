@@ -95,7 +95,79 @@ void BM_TickScripted(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_TickScripted)->Args({64, 1})->Args({64, 0});
+
+// One step with every interface busy, so each one is logged: the whole per-second path.
+void BM_TickScriptedLogged(benchmark::State& state) {
+    Setup setup;
+    setup.Rows(static_cast<int>(state.range(0)));
+    DataMine = std::make_unique<TDataMine>();
+    quint64 counter = 0;
+    for (auto _ : state) {
+        counter += 1500;
+        for (TInterfaceRow& row : setup.table.rows)
+            row.InOctets = row.OutOctets = counter;
+        DataMine->Adapters->Tick();
+    }
+}
+BENCHMARK(BM_TickScriptedLogged)->Arg(64);
+
+void BM_LinuxTableRead(benchmark::State& state) {
+    TLinuxInterfaceTable table;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(table.Interfaces());
+    state.counters["interfaces"] = static_cast<double>(table.Interfaces().size());
+}
+BENCHMARK(BM_LinuxTableRead);
+
+void BM_TickLinux(benchmark::State& state) {
+    Setup setup;
+    TLinuxInterfaceTable table;
+    SetInterfaceTable(&table);
+    {
+        TAdapters sampler([](const QString&, quint64, quint64) {});
+        for (auto _ : state)
+            sampler.Tick();
+    }
+    SetInterfaceTable(nullptr);
+}
+BENCHMARK(BM_TickLinux);
+
+void BM_ExpandThemeText(benchmark::State& state) {
+    Setup setup;
+    setup.Rows(4);
+    setup.WriteLog(static_cast<int>(state.range(0)) * 365);
+    DataMine = std::make_unique<TDataMine>();
+    DataMine->Expand(kThemeText); // positions found once, as after the first second
+    for (auto _ : state)
+        benchmark::DoNotOptimize(DataMine->Expand(kThemeText));
+}
+BENCHMARK(BM_ExpandThemeText)->Arg(1)->Arg(20);
+
+// The first expansion after a load or a change of period: full searches of the log.
+void BM_ExpandThemeTextColdPositions(benchmark::State& state) {
+    Setup setup;
+    setup.Rows(4);
+    setup.WriteLog(static_cast<int>(state.range(0)) * 365);
+    DataMine = std::make_unique<TDataMine>();
+    TArchive* log = DataMine->Archives->Find(QStringLiteral("00-1A-2B-3C-4D-01"));
+    for (auto _ : state) {
+        log->TodayIndex = log->WeekIndex = log->MonthIndex = log->YearIndex = -1;
+        benchmark::DoNotOptimize(DataMine->Expand(kThemeText));
+    }
+}
+BENCHMARK(BM_ExpandThemeTextColdPositions)->Arg(1)->Arg(20);
+
+void BM_SaveLog(benchmark::State& state) {
+    Setup setup;
+    setup.WriteLog(static_cast<int>(state.range(0)) * 365);
+    TArchive log(QStringLiteral("00-1A-2B-3C-4D-01"));
+    for (auto _ : state)
+        log.Save();
+    state.SetBytesProcessed(state.iterations() * log.Count() * 24);
+}
+BENCHMARK(BM_SaveLog)->Arg(20);
 } // namespace
+namespace {} // namespace
 
 namespace {
 // Texts no theme should hold, to show the expansion stays linear in the text's length.

@@ -41,12 +41,6 @@ bool SystemTrayAvailable() {
     return trayAvailableOverride || QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-QRgb ToRgb(int themeColour) {
-    const auto c = static_cast<quint32>(themeColour);
-    return qRgb(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                static_cast<int>((c >> 16) & 0xFF));
-}
-
 bool ReadSetting(const BoolSetting& s) {
     return SettingsFile ? SettingsFile->Read(s) : s.defaultValue;
 }
@@ -206,7 +200,7 @@ void TDisplay::ApplyDisplaySettings(const TDisplayElementSettings& element) {
     // 2. Drop shadow.
     dropShadow_ = ReadSetting(Setting::showdropshadow);
     // 3. Colour.
-    colour_ = ToRgb(element.Colour);
+    colour_ = ThemeColourToSurface(element.Colour);
     // 4. Opacity, never below the minimum.
     const int opacity = std::clamp(element.Opacity, 0, 100);
     SetAlpha(std::max(MinimumAlpha, static_cast<int>(std::ceil(opacity * 2.55 - 1e-9))));
@@ -214,7 +208,7 @@ void TDisplay::ApplyDisplaySettings(const TDisplayElementSettings& element) {
     glass_ = element.UseVistaGlass;
     // 6. Colour key.
     doTransparency_ = element.DoTransparency;
-    transparentColour_ = ToRgb(element.TransparentColour);
+    transparentColour_ = ThemeColourToSurface(element.TransparentColour);
     // 7. Snapping.
     snapping_ = ReadSetting(Setting::snaptoscreen);
     // 8. Dimmer.
